@@ -1,0 +1,116 @@
+#include "base/codepage.h"
+
+#include <unicode/ucnv.h>
+#include <unicode/unistr.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <memory>
+
+#include "base/error.h"
+
+namespace panelix {
+
+namespace {
+
+std::atomic<int> g_codePage{0};
+
+std::string LocaleName() {
+  for (const char* var : {"LC_ALL", "LC_CTYPE", "LANG"}) {
+    const char* value = std::getenv(var);
+    if (value != nullptr && *value != '\0') {
+      return value;
+    }
+  }
+  return {};
+}
+
+std::string ConverterName(int codePage) {
+  switch (codePage) {
+    case 936:
+      return "windows-936-2000";
+    case 950:
+      return "windows-950-2000";
+    case 65001:
+      return "UTF-8";
+    default:
+      return "windows-" + std::to_string(codePage);
+  }
+}
+
+struct ConverterCloser {
+  void operator()(UConverter* c) const { ucnv_close(c); }
+};
+using ConverterPtr = std::unique_ptr<UConverter, ConverterCloser>;
+
+ConverterPtr OpenConverter(int codePage) {
+  UErrorCode status = U_ZERO_ERROR;
+  ConverterPtr converter(ucnv_open(ConverterName(codePage).c_str(), &status));
+  if (U_FAILURE(status) || !converter) {
+    throw Error("Unknown code page " + std::to_string(codePage));
+  }
+  return converter;
+}
+
+}  // namespace
+
+bool IsTraditionalLocale() {
+  const std::string name = LocaleName();
+  return name.rfind("zh_TW", 0) == 0;
+}
+
+int SystemCodePage() {
+  const int forced = g_codePage.load();
+  if (forced != 0) {
+    return forced;
+  }
+  return IsTraditionalLocale() ? 950 : 936;
+}
+
+void SetSystemCodePage(int codePage) { g_codePage.store(codePage); }
+
+std::string EncodeCodePage(std::string_view utf8, int codePage) {
+  const icu::UnicodeString text = icu::UnicodeString::fromUTF8(
+      icu::StringPiece(utf8.data(), static_cast<std::int32_t>(utf8.size())));
+  ConverterPtr converter = OpenConverter(codePage);
+  UErrorCode status = U_ZERO_ERROR;
+  ucnv_setSubstChars(converter.get(), "?", 1, &status);
+  status = U_ZERO_ERROR;
+  const std::int32_t needed = ucnv_fromUChars(converter.get(), nullptr, 0, text.getBuffer(), text.length(), &status);
+  std::string out(static_cast<std::size_t>(needed), '\0');
+  status = U_ZERO_ERROR;
+  ucnv_fromUChars(converter.get(), out.data(), needed, text.getBuffer(), text.length(), &status);
+  if (U_FAILURE(status) && status != U_STRING_NOT_TERMINATED_WARNING) {
+    throw Error("Cannot convert text to code page " + std::to_string(codePage));
+  }
+  return out;
+}
+
+std::string DecodeCodePage(std::string_view bytes, int codePage) {
+  ConverterPtr converter = OpenConverter(codePage);
+  UErrorCode status = U_ZERO_ERROR;
+  const auto length = static_cast<std::int32_t>(bytes.size());
+  std::u16string wide(bytes.size() + 1, u'\0');
+  const std::int32_t got =
+      ucnv_toUChars(converter.get(), wide.data(), static_cast<std::int32_t>(wide.size()), bytes.data(), length, &status);
+  if (U_FAILURE(status)) {
+    throw Error("Cannot convert text from code page " + std::to_string(codePage));
+  }
+  wide.resize(static_cast<std::size_t>(got));
+  return Utf16ToUtf8(wide);
+}
+
+std::u16string Utf8ToUtf16(std::string_view utf8) {
+  const icu::UnicodeString text = icu::UnicodeString::fromUTF8(
+      icu::StringPiece(utf8.data(), static_cast<std::int32_t>(utf8.size())));
+  return std::u16string(text.getBuffer(), static_cast<std::size_t>(text.length()));
+}
+
+std::string Utf16ToUtf8(std::u16string_view utf16) {
+  const icu::UnicodeString text(utf16.data(), static_cast<std::int32_t>(utf16.size()));
+  std::string out;
+  text.toUTF8String(out);
+  return out;
+}
+
+}  // namespace panelix

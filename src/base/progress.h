@@ -1,0 +1,22 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace panelix {
+
+// Called after each row, glyph, frame or item of long work with the count done so far and the
+// total. Returning false asks the work to stop; the work then ends without writing anything.
+// The window's callback moves its progress bar and lets pending events run; the CLI's draws a
+// terminal bar.
+using ProgressFn = std::function<bool(std::int64_t done, std::int64_t total)>;
+
+// Receives messages that do not end an action (the window shows a modal box, the CLI prints to
+// stderr).
+using MessageFn = std::function<void(const std::string& text)>;
+
+inline bool NoProgress(std::int64_t /*done*/, std::int64_t /*total*/) { return true; }
+inline void NoMessage(const std::string& /*text*/) {}
+
+}  // namespace panelix

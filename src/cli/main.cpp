@@ -1,0 +1,73 @@
+// panelix: the workbench's tools on the command line. Every tool is a subcommand; a failure
+// prints the tool's own message on stderr and exits with status 1.
+#include <CLI/CLI.hpp>
+
+#include <algorithm>
+#include <cstdio>
+#include <exception>
+#include <map>
+#include <vector>
+
+#include "base/codepage.h"
+#include "base/error.h"
+#include "cli/subcommand.h"
+#include "cli/terminal.h"
+
+namespace panelix::cli {
+
+namespace {
+std::vector<Subcommand>& Registry() {
+  static std::vector<Subcommand> registry;
+  return registry;
+}
+}  // namespace
+
+bool RegisterSubcommand(Subcommand subcommand) {
+  Registry().push_back(std::move(subcommand));
+  return true;
+}
+
+}  // namespace panelix::cli
+
+int main(int argc, char** argv) {
+  using namespace panelix;
+  CLI::App app{"panelix - prepares the SPI flash contents of CX9 serial TFT display modules"};
+  app.require_subcommand(1);
+  app.set_version_flag("--version", "panelix 2.04");
+  int codePage = 0;
+  app.add_option("--codepage", codePage, "8-bit code page of text files (936 or 950); default from the locale")
+      ->check(CLI::IsMember({936, 950}));
+
+  auto& registry = cli::Registry();
+  std::sort(registry.begin(), registry.end(), [](const auto& a, const auto& b) { return a.name < b.name; });
+  std::map<CLI::App*, cli::SubcommandAction> actions;
+  for (const auto& sub : registry) {
+    CLI::App* parser = app.add_subcommand(sub.name, sub.description);
+    actions[parser] = sub.setup(*parser);
+  }
+
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& e) {
+    return app.exit(e);
+  }
+  if (codePage != 0) {
+    SetSystemCodePage(codePage);
+  }
+  try {
+    for (auto& [parser, action] : actions) {
+      if (parser->parsed()) {
+        const int status = action();
+        cli::FinishTerminalProgress();
+        return status;
+      }
+    }
+  } catch (const Error& e) {
+    cli::PrintMessage(e.what());
+    return 1;
+  } catch (const std::exception& e) {
+    cli::PrintMessage(std::string("internal error: ") + e.what());
+    return 2;
+  }
+  return 0;
+}

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QWidget>
+
+#include "ui/dialogs.h"
+
+namespace panelix::ui {
+
+class TForm6 : public QWidget {
+  Q_OBJECT
+ public:
+  explicit TForm6(Dialogs& dialogs, QWidget* parent = nullptr);
+
+ private:
+  Dialogs& m_dialogs;
+};
+
+}  // namespace panelix::ui
