@@ -14,9 +14,13 @@
 namespace panelix::project {
 namespace {
 
-std::vector<std::uint8_t> Bytes(const std::string& text) { return {text.begin(), text.end()}; }
+std::vector<std::uint8_t> Bytes(const std::string& text) {
+  return {text.begin(), text.end()};
+}
 
-ProjectLines Split(const std::string& text) { return SplitProjectText(Bytes(text)); }
+ProjectLines Split(const std::string& text) {
+  return SplitProjectText(Bytes(text));
+}
 
 std::string ErrorText(const auto& action) {
   try {
@@ -52,7 +56,8 @@ TEST(ProjectFile, SplitsLinesTheWayTheWindowListsThem) {
       {"LF ends get a blank before each section header and for each empty line",
        "[INFO]\nA=1\n\n[USERCMD]\n80h#00:x\n",
        {" ", "[INFO]", "A=1", " ", " ", "[USERCMD]", "80h#00:x"}},
-      {"CR LF ends keep the CR and add nothing", "[INFO]\r\nA=1\r\n\r\n[USERCMD]\r\n",
+      {"CR LF ends keep the CR and add nothing",
+       "[INFO]\r\nA=1\r\n\r\n[USERCMD]\r\n",
        {"[INFO]\r", "A=1\r", "\r", "[USERCMD]\r"}},
       {"a header inside a longer line is free text", " [INFO]\n[USERCMD] x\n", {" [INFO]", "[USERCMD] x"}},
       {"last line without LF comes after an added blank", "a\nlast", {"a", " ", "last"}},
@@ -111,7 +116,8 @@ TEST(ProjectFile, SaveNamesAndFailures) {
   TempFolder folder;
   EXPECT_EQ(ErrorText([&] { LoadProjectFile(folder.Path() / "missing.ini"); }), "Open fail!");
   EXPECT_EQ(ErrorText([&] { LoadProjectFile(folder.Path()); }), "Open fail!");
-  EXPECT_EQ(ErrorText([&] { SaveProjectFile(folder.Path() / "no" / "p.ini", {"a"}); }), "open Creat file error!\n");
+  EXPECT_EQ(ErrorText([&] { SaveProjectFile(folder.Path() / "no" / "p.ini", {"a"}); }),
+            "open Creat file error!\n");
 }
 
 TEST(BinFolder, ListsOnlyExactBinExtensionsSortedByName) {
