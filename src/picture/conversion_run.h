@@ -1,0 +1,116 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "output/bin_writer.h"
+#include "output/write_result.h"
+#include "picture/loading.h"
+#include "picture/options.h"
+
+namespace panelix::picture {
+
+// What a conversion run needs from the main window. The run calls these at the moments the window
+// would act itself; the window answers from its controls and shows what it is told.
+class RunHost {
+ public:
+  virtual ~RunHost() = default;
+
+  // The options as the controls say now (read afresh for every picture).
+  virtual ConvertOptions Options() = 0;
+  // The window's current picture; the run reads it and loads the next list entry into it.
+  virtual Preview& CurrentPreview() = 0;
+  // The picture list.
+  virtual int EntryCount() = 0;
+  virtual std::string EntryText(int index) = 0;
+  // Text of the selected list entry, empty when none is selected.
+  virtual std::string SelectedEntryText() = 0;
+  // Selects a list entry (the run loads it into the preview right after).
+  virtual void SelectEntry(int index) = 0;
+  // The preview was loaded anew; show it.
+  virtual void PreviewChanged() = 0;
+  // A message box with one OK button; returns after the user confirmed.
+  virtual void ShowMessage(const std::string& text) = 0;
+  // Adds a line at the end of the address-list text (Memo1).
+  virtual void AppendMemoLine(const std::string& line) = 0;
+  // Empties the address-list text.
+  virtual void ClearMemo() = 0;
+  // The address-list text as it stands (the user may have edited it).
+  virtual std::string MemoText() = 0;
+  // Progress bar, 0..100. The window also lets pending events run here. Returning false stops the
+  // run: the picture in hand is abandoned, no row is added and no address list is written.
+  virtual bool Progress(int percent) = 0;
+  // Why a picture failed (the memo only gets "Fail to convert " + entry); optional.
+  virtual void FailureReason(const std::string& /*reason*/) {}
+};
+
+// Result of choosing the output, with the codes the window has always used.
+enum class ChooseResult { Proceed = 0, BadName = 1, Cancelled = -1 };
+
+// One "Single Convert" or "All Convert" run, as a sequence of steps the window drives from one-shot
+// timers:
+//
+//   if (!run.CheckList(host)) return;                     // "Please input picture!"
+//   auto name = dialogs.Save("Picture-", "*.bin");        // nullopt when cancelled
+//   if (run.ChooseOutput(name, host) != ChooseResult::Proceed) return;
+//   run.BeginAll(host) / run.BeginSingle(host);           // then arm the timer for 500 ms
+//   on each timeout: if (run.Step(host)) arm the timer for 50 ms
+//
+// The run keeps its counters, output name and address after it ends, until the next start.
+class ConversionRun {
+ public:
+  // False, with the message "Please input picture!", when the picture list is empty.
+  bool CheckList(RunHost& host);
+
+  // chosen is the save dialog's answer (nullopt when cancelled). Empty name: "Error file's name",
+  // BadName. Otherwise the output name is the name with ".bin" appended unless it contains ".bin",
+  // the message "Start to convert, please wait..." is shown and Proceed returned.
+  ChooseResult ChooseOutput(const std::optional<std::string>& chosen, RunHost& host);
+
+  // "Single Convert": one picture, the preview as it stands. Clears the memo, resets the counters.
+  void BeginSingle(RunHost& host);
+  // "All Convert": every list entry. Clears the memo, resets the counters, selects entry 0 and
+  // loads it into the preview. When that load fails the error propagates (the window shows it with
+  // its own text) and the run does not start: Step must not be called.
+  void BeginAll(RunHost& host);
+
+  // Converts the picture in the preview: encodes it (EncodeArgb4444 from the file when the preview
+  // is a PNG and "aRGB PNG  " is ticked, else the chosen format), appends the bytes to the output
+  // bin, adds the row "{W, H, 0xADDRESS, 0xSIZE},//" + selected entry to the memo and moves the
+  // address on (also when the bytes could not be written: "The file does not exist." /
+  // "The file might not be accessibl." are shown and the run goes on). Then it selects and loads
+  // the next entry and returns true (arm 50 ms), or, after the last picture, writes the address
+  // list from the memo text, shows "Convert ok" and returns false.
+  // A picture that cannot be loaded or encoded adds "Fail to convert " + selected entry to the memo
+  // and ends the run (returns false; no address list, no "Convert ok"; the bin keeps the pictures
+  // written so far).
+  bool Step(RunHost& host);
+
+  // True between a start and the step that ends the run.
+  bool Running() const { return m_running; }
+  const std::string& OutputName() const { return m_outputName; }
+  std::int32_t PicturesDone() const { return m_done; }
+  std::int32_t PicturesToDo() const { return m_toDo; }
+  // Offset of the current picture in the output bin (sum of the sizes finished so far).
+  std::uint32_t Address() const { return m_address; }
+  // Result of the last append and of the address list write (Written until one fails).
+  output::WriteResult LastAppend() const { return m_lastAppend; }
+  output::WriteResult LastAddressList() const { return m_lastAddressList; }
+
+ private:
+  void Begin(RunHost& host, std::int32_t toDo);
+  bool Fail(RunHost& host, const std::string& reason);
+
+  std::string m_outputName;
+  std::optional<output::BinWriter> m_bin;
+  bool m_running = false;
+  std::int32_t m_done = 0;
+  std::int32_t m_toDo = 1;
+  std::uint32_t m_address = 0;
+  output::WriteResult m_lastAppend = output::WriteResult::Written;
+  output::WriteResult m_lastAddressList = output::WriteResult::Written;
+};
+
+}  // namespace panelix::picture

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+
+#include "picture/picture_kind.h"
+#include "picture/rgb_image.h"
+
+namespace panelix::picture {
+
+// Limits the decoders enforce from a file's header, before any pixel memory is allocated. The
+// defaults take every picture a display module can show with a wide margin: each side at most
+// 65535 pixels and at most 2^28 pixels in all (768 MiB of colour data at the largest).
+struct DecodeLimits {
+  std::int32_t maxSide = 65535;
+  std::int64_t maxPixels = std::int64_t{1} << 28;
+};
+
+// A decoded PNG file as the file holds it: R, G, B per pixel (greyscale expanded to R = G = B,
+// palettes expanded, 16-bit samples reduced to their high 8 bits), and for colour types 4 and 6 the
+// alpha plane. Transparency chunks (tRNS) are ignored, so colour types 0, 2 and 3 never carry
+// alpha.
+struct PngPicture {
+  RgbImage image;
+  int colorType = 0;  // from the header: 0 grey, 2 truecolour, 3 indexed, 4 grey+alpha, 6 RGBA
+};
+
+// Decoders over the bytes of a whole file. Each throws panelix::Error with a message naming the
+// kind of file and the reason ("The PNG file is damaged: ...") when the data is not a valid
+// picture or exceeds the limits. They never read outside the given bytes.
+PngPicture DecodePng(std::span<const std::uint8_t> file, const DecodeLimits& limits = {});
+RgbImage DecodeJpeg(std::span<const std::uint8_t> file, const DecodeLimits& limits = {});
+// BMP: 1, 4, 8, 16, 24 and 32 bits per pixel, BI_RGB, BI_BITFIELDS and BI_ALPHABITFIELDS masks,
+// RLE4 and RLE8 (pixels the RLE data skips take palette colour 0), bottom-up and top-down rows,
+// Windows headers of 40 to 124 bytes and the OS/2 12-byte core header. Alpha is dropped.
+RgbImage DecodeBmp(std::span<const std::uint8_t> file, const DecodeLimits& limits = {});
+
+}  // namespace panelix::picture

@@ -1,0 +1,169 @@
+#include "picture/encoders.h"
+
+#include <cstdint>
+#include <limits>
+#include <string>
+
+#include "base/error.h"
+#include "picture/loading.h"
+
+namespace panelix::picture {
+
+namespace {
+
+std::int64_t PaddedWidth(std::int64_t w) {
+  return (w + 3) / 4 * 4;
+}
+
+// Bytes of one output row, data and padding.
+struct RowLayout {
+  std::size_t data = 0;
+  std::size_t padding = 0;
+};
+
+RowLayout Layout(std::int32_t width, PixelFormat format, bool rowPadding) {
+  const auto w = static_cast<std::size_t>(width);
+  switch (format) {
+    case PixelFormat::R5G6B5:
+      return {2 * w, rowPadding ? 2 * (static_cast<std::size_t>(PaddedWidth(width)) - w) : 0};
+    case PixelFormat::R8G8B8:
+      return {3 * w, rowPadding ? 3 * (static_cast<std::size_t>(PaddedWidth(width)) - w) : 0};
+    case PixelFormat::BlackWhite: {
+      const std::size_t data = (w + 7) / 8;
+      return {data, rowPadding ? 4 * ((w + 31) / 32) - data : 0};
+    }
+  }
+  return {};
+}
+
+void Report(const ProgressFn& progress, std::int64_t done, std::int64_t total) {
+  if (!progress(done, total)) {
+    throw Stopped();
+  }
+}
+
+// Walks output rows and pixels with mirroring; pixel(row, k, source) writes output pixel k of the
+// row that starts at row. Padding bytes after each row's data are 0xFF.
+template <typename PixelFn>
+std::vector<std::uint8_t> EncodeRows(const RgbImage& picture, const PictureOptions& options,
+                                     PixelFormat format, const ProgressFn& progress, PixelFn pixel) {
+  const std::int32_t w = picture.width;
+  const std::int32_t h = picture.height;
+  const RowLayout layout = Layout(w, format, options.rowPadding);
+  std::vector<std::uint8_t> out(static_cast<std::size_t>(EncodedSize(w, h, format, options.rowPadding)));
+  std::uint8_t* at = out.data();
+  Report(progress, 0, h);
+  for (std::int32_t j = 0; j < h; ++j) {
+    const std::int32_t y = options.mirrorY ? h - 1 - j : j;
+    const std::uint8_t* row = picture.rgb.data() + 3 * picture.PixelIndex(0, y);
+    for (std::int32_t k = 0; k < w; ++k) {
+      const std::int32_t x = options.mirrorX ? w - 1 - k : k;
+      pixel(at, static_cast<std::size_t>(k), row + 3 * static_cast<std::size_t>(x));
+    }
+    at += layout.data;
+    std::fill(at, at + layout.padding, std::uint8_t{0xFF});
+    at += layout.padding;
+    Report(progress, j + 1, h);
+  }
+  return out;
+}
+
+}  // namespace
+
+std::int64_t EncodedSize(std::int32_t width, std::int32_t height, PixelFormat format, bool rowPadding) {
+  if (width <= 0 || height <= 0) {
+    return 0;
+  }
+  const RowLayout layout = Layout(width, format, rowPadding);
+  return static_cast<std::int64_t>(layout.data + layout.padding) * height;
+}
+
+std::int32_t CheckedEncodedSize(std::int32_t width, std::int32_t height, PixelFormat format,
+                                bool rowPadding) {
+  const std::int64_t size = EncodedSize(width, height, format, rowPadding);
+  if (size > std::numeric_limits<std::int32_t>::max()) {
+    throw Error("The picture is too large to convert (" + std::to_string(width) + " x " +
+                std::to_string(height) + ").");
+  }
+  return static_cast<std::int32_t>(size);
+}
+
+std::vector<std::uint8_t> EncodeR5G6B5(const RgbImage& picture, const PictureOptions& options,
+                                       const ProgressFn& progress) {
+  const bool bgr = options.order == ChannelOrder::Bgr;
+  return EncodeRows(picture, options, PixelFormat::R5G6B5, progress,
+                    [bgr](std::uint8_t* row, std::size_t k, const std::uint8_t* p) {
+                      std::uint8_t* out = row + 2 * k;
+                      const unsigned r5 = p[0] >> 3;
+                      const unsigned g6 = p[1] >> 2;
+                      const unsigned b5 = p[2] >> 3;
+                      const unsigned value = bgr ? (b5 << 11) | (g6 << 5) | r5 : (r5 << 11) | (g6 << 5) | b5;
+                      out[0] = static_cast<std::uint8_t>(value & 0xFF);
+                      out[1] = static_cast<std::uint8_t>(value >> 8);
+                    });
+}
+
+std::vector<std::uint8_t> EncodeR8G8B8(const RgbImage& picture, const PictureOptions& options,
+                                       const ProgressFn& progress) {
+  const bool bgr = options.order == ChannelOrder::Bgr;
+  return EncodeRows(picture, options, PixelFormat::R8G8B8, progress,
+                    [bgr](std::uint8_t* row, std::size_t k, const std::uint8_t* p) {
+                      std::uint8_t* out = row + 3 * k;
+                      out[0] = bgr ? p[0] : p[2];
+                      out[1] = p[1];
+                      out[2] = bgr ? p[2] : p[0];
+                    });
+}
+
+std::vector<std::uint8_t> EncodeBlackWhite(const RgbImage& picture, const PictureOptions& options,
+                                           const ProgressFn& progress) {
+  // The buffer starts zeroed, so only the bits of black pixels are set.
+  return EncodeRows(picture, options, PixelFormat::BlackWhite, progress,
+                    [](std::uint8_t* row, std::size_t k, const std::uint8_t* p) {
+                      if (p[0] == 0 && p[1] == 0 && p[2] == 0) {
+                        row[k / 8] |= static_cast<std::uint8_t>(0x80U >> (k % 8));
+                      }
+                    });
+}
+
+std::vector<std::uint8_t> EncodePicture(const RgbImage& picture, const PictureOptions& options,
+                                        const ProgressFn& progress) {
+  switch (options.format) {
+    case PixelFormat::R8G8B8:
+      return EncodeR8G8B8(picture, options, progress);
+    case PixelFormat::BlackWhite:
+      return EncodeBlackWhite(picture, options, progress);
+    case PixelFormat::R5G6B5:
+      break;
+  }
+  return EncodeR5G6B5(picture, options, progress);
+}
+
+std::vector<std::uint8_t> EncodeArgb4444(const PngPicture& png, const RgbImage& preview,
+                                         Rotation loadRotation, const PictureOptions& options,
+                                         const MessageFn& message, const ProgressFn& progress) {
+  if (png.colorType < 4 || !png.image.HasAlpha()) {
+    message("The png don't have Alpha");
+    // The picture still takes its 2 bytes per pixel; give the module the picture itself.
+    return EncodeR5G6B5(preview, options, progress);
+  }
+  const RgbImage file = RotatePicture(png.image, loadRotation);
+  if (file.width != preview.width || file.height != preview.height) {
+    throw Error("The PNG file has changed since it was loaded.");
+  }
+  const std::uint8_t* alpha = file.alpha.data();
+  const std::uint8_t* base = file.rgb.data();
+  return EncodeRows(file, options, PixelFormat::R5G6B5, progress,
+                    [alpha, base](std::uint8_t* row, std::size_t k, const std::uint8_t* p) {
+                      std::uint8_t* out = row + 2 * k;
+                      const auto index = static_cast<std::size_t>(p - base) / 3;
+                      const unsigned value = (static_cast<unsigned>(alpha[index] >> 4) << 12) |
+                                             (static_cast<unsigned>(p[0] >> 4) << 8) |
+                                             (static_cast<unsigned>(p[1] >> 4) << 4) |
+                                             static_cast<unsigned>(p[2] >> 4);
+                      out[0] = static_cast<std::uint8_t>(value & 0xFF);
+                      out[1] = static_cast<std::uint8_t>(value >> 8);
+                    });
+}
+
+}  // namespace panelix::picture
