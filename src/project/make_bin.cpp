@@ -1,0 +1,164 @@
+#include "project/make_bin.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <vector>
+
+#include "base/codepage.h"
+#include "base/files.h"
+#include "infoblock/bin_kinds.h"
+#include "infoblock/command_interface.h"
+#include "output/output_names.h"
+#include "project/info_section.h"
+
+namespace panelix::project {
+
+namespace {
+
+constexpr std::size_t kMinimumCommandLines = 5;
+constexpr const char* kCreateError = "open Creat file error!\n";
+// Bins are copied into the image in pieces of this size.
+constexpr std::size_t kCopyChunk = 1 << 20;
+
+// A bin opened for reading, closed when it goes.
+class BinReader {
+ public:
+  explicit BinReader(const std::filesystem::path& path) : m_fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {}
+  ~BinReader() {
+    if (m_fd >= 0) {
+      ::close(m_fd);
+    }
+  }
+  BinReader(const BinReader&) = delete;
+  BinReader& operator=(const BinReader&) = delete;
+  bool IsOpen() const { return m_fd >= 0; }
+  // Bytes read into buffer; 0 at the end; -1 on a read error.
+  long Read(std::vector<std::uint8_t>& buffer) {
+    for (;;) {
+      const ssize_t n = ::read(m_fd, buffer.data(), buffer.size());
+      if (n >= 0 || errno != EINTR) {
+        return n;
+      }
+    }
+  }
+
+ private:
+  int m_fd;
+};
+
+}  // namespace
+
+std::optional<BuiltImage> BuildInfoBlock(const MakeBinInput& input, const MessageFn& message,
+                                         const OrderReportFn& orderReport) {
+  const bool noBins = input.binList.empty();
+  const bool noInfo = input.commandList.size() < kMinimumCommandLines;
+  if (noBins && noInfo) {
+    message("There aren't any picture data!");
+  }
+  if (noInfo) {
+    throw Error("There aren't any info data!");
+  }
+  if (noBins) {
+    throw Error("There aren't any picture data!");
+  }
+
+  BuiltImage image;
+  image.block = std::make_unique<infoblock::InfoBlock>(input.blockSize);
+  infoblock::InfoBlock& block = *image.block;
+
+  const commands::OrderCheckResult order = commands::CheckCommandOrder(input.commandList);
+  if (!order.ok) {
+    if (!order.report.empty()) {
+      orderReport(order.report);
+    }
+    return std::nullopt;
+  }
+  const InfoParseResult info = ParseInfoSection(input.commandList, block, message);
+  if (!info.ok) {
+    throw InfoSectionError(info.missing);
+  }
+
+  ResourcePasses passes(input.binFolder, input.binList, block, message);
+  passes.CopyBootloader();
+  for (infoblock::BinKind kind : infoblock::kBinKinds) {
+    passes.Run(kind);
+    if (kind == infoblock::BinKind::Gif) {
+      block.PutPictureCount(passes.PictureCount());
+    }
+  }
+  commands::CompileCommands(input.commandList, block, passes.Sets());
+  block.PutBuildTime(input.buildTime);
+
+  image.report = passes.Report();
+  image.bins = passes.Placed();
+  image.sets = passes.Sets();
+  image.pictureCount = passes.PictureCount();
+  return image;
+}
+
+std::string InfoBinName(std::string_view chosen) {
+  return output::OutputBinName(chosen);
+}
+
+std::string ReportName(std::string_view chosen) {
+  std::string name(chosen);
+  if (name.find(".txt") == std::string::npos) {
+    name += ".txt";
+  }
+  return name;
+}
+
+void WriteInfoBin(const std::filesystem::path& path, const BuiltImage& image) {
+  WriteFileReplacing(path, image.block->Written(), kCreateError);
+}
+
+void WriteReport(const std::filesystem::path& path, const BuiltImage& image) {
+  WriteFileReplacing(path, std::string_view(EncodeCodePage(image.report, SystemCodePage())), kCreateError);
+}
+
+bool WriteFlashImage(const std::filesystem::path& path, const BuiltImage& image, const ProgressFn& progress) {
+  std::int64_t total = static_cast<std::int64_t>(image.block->Size());
+  for (const PlacedBin& bin : image.bins) {
+    total += static_cast<std::int64_t>(bin.size);
+  }
+  ReplacingFile out(path, "Can't open " + path.string());
+  out.Write(image.block->Written());
+  if (!progress(static_cast<std::int64_t>(out.Size()), total)) {
+    return false;
+  }
+  std::vector<std::uint8_t> buffer(kCopyChunk);
+  for (const PlacedBin& bin : image.bins) {
+    const std::string cantOpen = "Can't open " + bin.path.string();
+    BinReader in(bin.path);
+    if (!in.IsOpen()) {
+      throw Error(cantOpen);
+    }
+    std::uint64_t copied = 0;
+    for (;;) {
+      const long n = in.Read(buffer);
+      if (n < 0) {
+        throw Error(cantOpen);
+      }
+      if (n == 0) {
+        break;
+      }
+      copied += static_cast<std::uint64_t>(n);
+      if (copied > bin.size) {
+        break;
+      }
+      out.Write(std::span<const std::uint8_t>(buffer.data(), static_cast<std::size_t>(n)));
+      if (!progress(static_cast<std::int64_t>(out.Size()), total)) {
+        return false;
+      }
+    }
+    if (copied != bin.size) {
+      throw Error(bin.path.string() + " has changed since Make Bin read it!");
+    }
+  }
+  out.Commit();
+  return true;
+}
+
+}  // namespace panelix::project

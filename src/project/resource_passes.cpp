@@ -1,0 +1,310 @@
+#include "project/resource_passes.h"
+
+#include <system_error>
+
+#include "base/codepage.h"
+#include "base/error.h"
+#include "base/files.h"
+#include "base/numbers.h"
+#include "output/output_names.h"
+#include "project/address_list_reader.h"
+
+namespace panelix::project {
+
+namespace {
+
+using infoblock::BinKind;
+
+constexpr std::uint64_t kMaxFlashAddress = 0xFFFFFFFFu;
+
+// A picture set of a set kind, with the message shown when its count passes the limit.
+struct SetKind {
+  int limit;
+  const char* message;
+};
+
+SetKind SetKindOf(BinKind kind) {
+  switch (kind) {
+    case BinKind::Number:
+      return {15, "Number is over than 15"};
+    case BinKind::ColorNum:
+      return {15, "ColorNum is over than 15"};
+    case BinKind::KeyNum:
+      return {15, "KeyNum is over than 15"};
+    default:
+      return {31, "Gif number is over than 10"};
+  }
+}
+
+int& SetCount(infoblock::SetTables& sets, BinKind kind) {
+  switch (kind) {
+    case BinKind::Number:
+      return sets.number.count;
+    case BinKind::ColorNum:
+      return sets.colorNum.count;
+    case BinKind::KeyNum:
+      return sets.keyNum.count;
+    default:
+      return sets.gif.count;
+  }
+}
+
+std::string Hex8(std::uint32_t value) {
+  return "0x" + HexUpper(value, 8);
+}
+
+std::string PictureRow(std::uint32_t w, std::uint32_t h, std::uint32_t address, std::uint32_t length,
+                       const std::string& comment) {
+  return "{" + std::to_string(static_cast<std::int32_t>(w)) + "," +
+         std::to_string(static_cast<std::int32_t>(h)) + "," + Hex8(address) + "," + Hex8(length) + "}" +
+         comment;
+}
+
+}  // namespace
+
+FontSlot FontSlotOfName(const std::string& name) {
+  const std::u16string chars = Utf8ToUtf16(name);
+  if (chars.size() < 11) {
+    return {0, 255};
+  }
+  const auto digit = [](char16_t c) { return c >= u'0' && c <= u'9' ? c - u'0' : 0; };
+  const auto code = static_cast<std::uint8_t>(digit(chars[8]) * 10 + digit(chars[9]));
+  const char16_t bank = chars[5];
+  const char16_t number = chars[6];
+  const int index = number >= u'1' && number <= u'3' ? number - u'0' : 0;
+  if (bank == u'C') {
+    return {index, code};
+  }
+  if (bank == u'D') {
+    return {4 + index, code};
+  }
+  return {0, code};
+}
+
+ResourcePasses::ResourcePasses(std::filesystem::path binFolder, const std::vector<std::string>& binList,
+                               infoblock::InfoBlock& block, MessageFn message)
+    : m_binFolder(std::move(binFolder)), m_binList(binList), m_block(block), m_message(std::move(message)) {
+  m_running = block.Size();
+}
+
+std::filesystem::path ResourcePasses::PathOf(const std::string& name) const {
+  return m_binFolder / name;
+}
+
+std::uint64_t ResourcePasses::SizeOf(const std::string& name) const {
+  std::error_code error;
+  const std::filesystem::path path = PathOf(name);
+  const std::uintmax_t size = std::filesystem::file_size(path, error);
+  if (error) {
+    throw Error("Can't open " + path.string());
+  }
+  return size;
+}
+
+void ResourcePasses::Place(const std::string& name, BinKind kind, std::uint64_t size) {
+  if (m_running + size > kMaxFlashAddress + 1) {
+    throw Error(kImageTooLarge);
+  }
+  m_placed.push_back({name, PathOf(name), kind, Running(), size});
+  m_running += size;
+}
+
+void ResourcePasses::CopyBootloader() {
+  std::vector<const std::string*> bootloaders;
+  for (const std::string& name : m_binList) {
+    if (name.starts_with(infoblock::kBootloaderPrefix)) {
+      bootloaders.push_back(&name);
+    }
+  }
+  if (bootloaders.size() > 1) {
+    m_message(kTooManyBootloaders);
+    return;
+  }
+  if (bootloaders.empty()) {
+    return;
+  }
+  const std::filesystem::path path = PathOf(*bootloaders.front());
+  std::error_code error;
+  const std::uintmax_t size = std::filesystem::file_size(path, error);
+  if (!error && size > infoblock::kBootloaderRegion.size) {
+    m_message(kBootloaderTooLarge);
+    return;
+  }
+  std::vector<std::uint8_t> bytes;
+  try {
+    bytes = ReadFileBytes(path, kOpenFail);
+  } catch (const Error& e) {
+    m_message(e.what());
+    return;
+  }
+  if (bytes.size() > infoblock::kBootloaderRegion.size) {
+    m_message(kBootloaderTooLarge);
+    return;
+  }
+  RegionWriter region = m_block.Writer(infoblock::kBootloaderRegion);
+  region.Fill(0, region.Size(), 0xFF);
+  region.PutBytes(0, bytes);
+}
+
+void ResourcePasses::Run(BinKind kind) {
+  switch (kind) {
+    case BinKind::Font:
+      RunFont();
+      break;
+    case BinKind::Wav:
+      RunSound();
+      break;
+    case BinKind::Cursor:
+      RunCursor();
+      break;
+    default:
+      RunPictureLike(kind);
+      break;
+  }
+}
+
+void ResourcePasses::RunPictureLike(BinKind kind) {
+  const bool isSetKind = kind != BinKind::Picture;
+  if (!isSetKind) {
+    m_running = m_block.Size();
+    m_pictureCount = 0;
+    m_report.clear();
+    m_placed.clear();
+  } else {
+    SetCount(m_sets, kind) = 0;
+  }
+  bool full = false;
+  for (const std::string& name : m_binList) {
+    if (infoblock::KindOfBin(name) != kind) {
+      continue;
+    }
+    const std::uint64_t size = SizeOf(name);
+    if (!full && size > 0) {
+      ReadRows(kind, name, isSetKind ? SetCount(m_sets, kind) : 0);
+    }
+    Place(name, kind, size);
+    if (isSetKind && !full) {
+      const SetKind set = SetKindOf(kind);
+      if (++SetCount(m_sets, kind) > set.limit) {
+        m_message(set.message);
+        full = true;
+      }
+    }
+  }
+}
+
+void ResourcePasses::ReadRows(BinKind kind, const std::string& name, int setIndex) {
+  const std::filesystem::path listPath = PathOf(output::AddressListName(name));
+  const std::string failure = "Open " + listPath.string() + " fail!";
+  const std::vector<std::string> lines = ReadAddressListLines(ReadFileBytes(listPath, failure));
+  if (lines.empty()) {
+    throw Error(failure);
+  }
+  const auto index = static_cast<std::size_t>(setIndex);
+  for (std::size_t j = 0; j < lines.size(); ++j) {
+    const std::optional<AddressRowValues> row = ParseAddressRow(lines[j]);
+    if (!row) {
+      continue;
+    }
+    const int n = m_pictureCount;
+    if (n >= infoblock::kMaxPictures) {
+      throw Error(kTooManyPictures);
+    }
+    const auto& [w, h, a, length] = row->values;
+    const std::uint32_t address = a + Running();  // 32-bit flash address, as the module reads it
+    m_block.PutPicture(n, {w, h, address, length});
+    m_report += PictureRow(w, h, address, length, row->comment);
+    if (kind == BinKind::Picture) {
+      m_report += "---Picture No." + std::to_string(n);
+    }
+    m_report += "\r\n";
+    switch (kind) {
+      case BinKind::Number:
+      case BinKind::ColorNum: {
+        auto& sets = kind == BinKind::Number ? m_sets.number.sets : m_sets.colorNum.sets;
+        if (j == 1) {
+          sets[index] = {n - 1, n + 10};
+        }
+        break;
+      }
+      case BinKind::KeyNum:
+        if (j == 1) {
+          m_sets.keyNum.sets[index].first = n - 1;
+        }
+        break;
+      case BinKind::Gif:
+        if (j == 1) {
+          m_sets.gif.sets[index].first = n;
+        }
+        if (j == lines.size() - 1) {
+          m_sets.gif.sets[index].last = n;
+        }
+        break;
+      default:
+        break;
+    }
+    ++m_pictureCount;
+  }
+  if (kind == BinKind::KeyNum) {
+    m_sets.keyNum.sets[index].last = m_pictureCount - 1;
+  }
+}
+
+void ResourcePasses::RunFont() {
+  for (const std::string& name : m_binList) {
+    if (infoblock::KindOfBin(name) != BinKind::Font) {
+      continue;
+    }
+    const std::uint64_t size = SizeOf(name);
+    if (size > 0) {
+      const FontSlot slot = FontSlotOfName(name);
+      const auto length = static_cast<std::uint32_t>(size);
+      m_block.PutFont(slot.slot, {slot.sizeCode, Running(), length});
+      m_report += "{" + std::to_string(slot.sizeCode) + "," + Hex8(Running()) + "," + Hex8(length) + "},//" +
+                  name + "\r\n";
+    }
+    Place(name, BinKind::Font, size);
+  }
+}
+
+void ResourcePasses::RunSound() {
+  int number = 0;
+  for (const std::string& name : m_binList) {
+    if (infoblock::KindOfBin(name) != BinKind::Wav) {
+      continue;
+    }
+    const std::uint64_t size = SizeOf(name);
+    if (size > 0) {
+      if (number >= infoblock::kMaxSounds) {
+        throw Error(kTooManySounds);
+      }
+      const auto length = static_cast<std::uint32_t>(size);
+      m_block.PutSound(number, {static_cast<std::uint8_t>(number), Running(), length});
+      m_report +=
+          "{" + std::to_string(number) + "," + Hex8(Running()) + "," + Hex8(length) + "},//" + name + "\r\n";
+      ++number;
+    }
+    Place(name, BinKind::Wav, size);
+  }
+}
+
+void ResourcePasses::RunCursor() {
+  int count = 0;
+  for (const std::string& name : m_binList) {
+    if (infoblock::KindOfBin(name) != BinKind::Cursor) {
+      continue;
+    }
+    const std::uint64_t size = SizeOf(name);
+    if (size > 0) {
+      if (count >= infoblock::kMaxCursors) {
+        throw Error(kTooManyCursors);
+      }
+      const auto length = static_cast<std::uint32_t>(size);
+      m_block.PutCursor(count++, {Running(), length});
+      m_report += "{" + Hex8(Running()) + "," + Hex8(length) + "},//" + name + "\r\n";
+    }
+    Place(name, BinKind::Cursor, size);
+  }
+}
+
+}  // namespace panelix::project
