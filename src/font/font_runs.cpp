@@ -1,0 +1,251 @@
+#include "font/font_runs.h"
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <exception>
+#include <memory>
+#include <thread>
+
+#include "base/error.h"
+#include "base/bytes.h"
+#include "base/files.h"
+#include "base/numbers.h"
+#include "font/code_sets.h"
+#include "font/glyph_renderer.h"
+#include "font/messages.h"
+#include "output/output_names.h"
+
+namespace panelix::font {
+
+namespace {
+
+// Glyphs a renderer takes at a time from the shared queue of a run.
+constexpr std::size_t kChunk = 16;
+constexpr int kMaxThreads = 64;
+
+// One run's glyphs rendered by several renderers side by side. The calling thread renders too and
+// is the only one that reports progress, so a window's callback runs on its own thread.
+class GlyphRun {
+ public:
+  GlyphRun(const GlyphJob& job, const std::vector<std::u16string>& texts, std::vector<std::uint8_t>& out)
+      : m_job(job), m_texts(texts), m_out(out), m_glyphBytes(RunGlyphBytes(job.settings)) {}
+
+  // Returns false when progress asked to stop.
+  bool Run(const FontSource& source, int threads, const ProgressFn& progress) {
+    std::vector<std::unique_ptr<GlyphRenderer>> renderers;
+    for (int i = 0; i < threads; ++i) {
+      renderers.push_back(std::make_unique<GlyphRenderer>(source, m_job.font.pixelHeight));
+    }
+    std::vector<std::thread> workers;
+    std::vector<std::exception_ptr> failures(static_cast<std::size_t>(threads));
+    for (int i = 1; i < threads; ++i) {
+      workers.emplace_back([this, &renderers, &failures, i] {
+        try {
+          Work(*renderers[static_cast<std::size_t>(i)], nullptr);
+        } catch (...) {
+          failures[static_cast<std::size_t>(i)] = std::current_exception();
+          m_stop = true;
+        }
+      });
+    }
+    try {
+      Work(*renderers[0], &progress);
+      while (m_busyWorkers.load() > 0 && !workers.empty()) {
+        ReportProgress(progress);
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+      }
+    } catch (...) {
+      failures[0] = std::current_exception();
+      m_stop = true;
+    }
+    for (auto& worker : workers) {
+      worker.join();
+    }
+    for (const auto& failure : failures) {
+      if (failure) {
+        std::rethrow_exception(failure);
+      }
+    }
+    return !m_stop;
+  }
+
+  void SetWorkers(int count) { m_busyWorkers = count; }
+
+ private:
+  void ReportProgress(const ProgressFn& progress) {
+    const std::size_t done = m_done.load();
+    if (!m_stop && done < m_texts.size() && !progress(static_cast<std::int64_t>(done), static_cast<std::int64_t>(m_texts.size()))) {
+      m_stop = true;
+    }
+  }
+
+  void Work(GlyphRenderer& renderer, const ProgressFn* progress) {
+    const std::size_t count = m_texts.size();
+    for (;;) {
+      const std::size_t begin = m_next.fetch_add(kChunk);
+      if (begin >= count || m_stop) {
+        break;
+      }
+      const std::size_t end = std::min(begin + kChunk, count);
+      for (std::size_t i = begin; i < end && !m_stop; ++i) {
+        const GlyphCell cell = renderer.Render(m_texts[i], m_job.settings);
+        PackGlyphTo(cell, m_job.limit, m_out.data() + i * m_glyphBytes);
+        const std::size_t done = ++m_done;
+        if (progress != nullptr && done < count &&
+            !(*progress)(static_cast<std::int64_t>(done), static_cast<std::int64_t>(count))) {
+          m_stop = true;
+        }
+      }
+    }
+    if (progress == nullptr) {
+      --m_busyWorkers;
+    }
+  }
+
+  const GlyphJob& m_job;
+  const std::vector<std::u16string>& m_texts;
+  std::vector<std::uint8_t>& m_out;
+  std::size_t m_glyphBytes;
+  std::atomic<std::size_t> m_next{0};
+  std::atomic<std::size_t> m_done{0};
+  std::atomic<bool> m_stop{false};
+  std::atomic<int> m_busyWorkers{0};
+};
+
+}  // namespace
+
+void CheckCellSize(const RenderSettings& settings) {
+  if (settings.width < 0 || settings.height < 0 || settings.width > kMaxCellSide || settings.height > kMaxCellSide) {
+    throw Error("Font Width and Font Height must be between 0 and " + std::to_string(kMaxCellSide) + ".");
+  }
+}
+
+int RotatedWidth(const RenderSettings& settings) {
+  return settings.rotation == Rotation::None ? settings.width : settings.height;
+}
+
+int RotatedHeight(const RenderSettings& settings) {
+  return settings.rotation == Rotation::None ? settings.height : settings.width;
+}
+
+std::size_t RunGlyphBytes(const RenderSettings& settings) {
+  return GlyphBytes(RotatedWidth(settings), RotatedHeight(settings));
+}
+
+std::optional<std::vector<std::uint8_t>> RenderGlyphs(const GlyphJob& job, const std::vector<std::u16string>& texts,
+                                                      const ProgressFn& progress) {
+  CheckCellSize(job.settings);
+  std::vector<std::uint8_t> out(texts.size() * RunGlyphBytes(job.settings));
+  if (texts.empty()) {
+    return out;
+  }
+  const FontSource source = ResolveFont(job.font);
+  const std::size_t chunks = (texts.size() + kChunk - 1) / kChunk;
+  const int threads = static_cast<int>(std::min<std::size_t>(std::clamp(job.threads, 1, kMaxThreads), chunks));
+  GlyphRun run(job, texts, out);
+  run.SetWorkers(threads - 1);
+  if (!run.Run(source, threads, progress)) {
+    return std::nullopt;
+  }
+  return out;
+}
+
+std::vector<std::u16string> AsciiTexts() {
+  std::vector<std::u16string> texts;
+  for (char16_t c = 0x21; c <= 0x7E; ++c) {
+    texts.emplace_back(1, c);
+  }
+  return texts;
+}
+
+std::vector<std::u16string> SplitLines(std::u16string_view text) {
+  std::vector<std::u16string> lines;
+  std::size_t begin = 0;
+  while (begin < text.size()) {
+    const std::size_t end = text.find(u'\n', begin);
+    if (end == std::u16string_view::npos) {
+      lines.emplace_back(text.substr(begin));
+      break;
+    }
+    std::u16string_view line = text.substr(begin, end - begin);
+    if (!line.empty() && line.back() == u'\r') {
+      line.remove_suffix(1);
+    }
+    lines.emplace_back(line);
+    begin = end + 1;
+  }
+  return lines;
+}
+
+std::u16string LoadTextFile(const std::filesystem::path& path, int codePage, TextConverter& converter) {
+  const std::vector<std::uint8_t> bytes = ReadFileBytes(path, kFailToOpen);
+  return converter.Decode(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), codePage);
+}
+
+std::vector<std::uint8_t> StringBinHead(const std::vector<std::u16string>& lines, int width, int height, int codePage,
+                                        TextConverter& converter) {
+  std::size_t units = 0;
+  for (const auto& line : lines) {
+    units += line.size();
+  }
+  if (units > 0xFFFF) {
+    throw Error(kTooManyCharacters);
+  }
+  std::vector<std::uint8_t> head{'C', 'X', '9', 'x', 'F', 'o', 'n', 't'};
+  head.reserve(12 + 2 * units);
+  AppendBE16(head, static_cast<std::uint32_t>(units));
+  head.push_back(static_cast<std::uint8_t>(width & 0xFF));
+  head.push_back(static_cast<std::uint8_t>(height & 0xFF));
+  for (const auto& line : lines) {
+    const std::string bytes = converter.Encode(line, codePage);
+    // The converted line is read as a zero-terminated string: a byte past its end counts as 0.
+    auto byteAt = [&bytes](std::size_t i) -> std::uint8_t {
+      return i < bytes.size() ? static_cast<std::uint8_t>(bytes[i]) : 0;
+    };
+    std::size_t pos = 0;
+    for (std::size_t unit = 0; unit < line.size(); ++unit) {
+      const std::uint8_t lead = byteAt(pos);
+      if ((lead & 0x80u) != 0) {
+        head.push_back(lead);
+        head.push_back(byteAt(pos + 1));
+        pos += 2;
+      } else {
+        head.push_back(0x00);
+        head.push_back(lead);
+        pos += 1;
+      }
+    }
+  }
+  return head;
+}
+
+std::vector<std::u16string> StringBinTexts(const std::vector<std::u16string>& lines) {
+  std::vector<std::u16string> texts;
+  for (const auto& line : lines) {
+    for (const char16_t unit : line) {
+      texts.emplace_back(1, unit);
+    }
+  }
+  return texts;
+}
+
+std::string HexDump(std::span<const std::uint8_t> bytes) {
+  std::string text;
+  text.reserve(bytes.size() * 6 + bytes.size() / 4);
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    text += "0x" + HexUpper(bytes[i], 2) + ", ";
+    if (i % 8 == 7) {
+      text += "\r\n";
+    }
+  }
+  return text;
+}
+
+std::string SaveLibrary(std::string_view chosenName, std::span<const std::uint8_t> bytes) {
+  const std::string name = output::OutputBinName(chosenName);
+  WriteFileReplacing(name, bytes, kOpenCreateError);
+  return name;
+}
+
+}  // namespace panelix::font
