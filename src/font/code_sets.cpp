@@ -78,9 +78,10 @@ std::u16string TextConverter::Decode(std::string_view bytes, int codePage) {
   ucnv_resetToUnicode(converter);
   std::u16string out(bytes.size() + 1, u'\0');
   UErrorCode status = U_ZERO_ERROR;
-  const std::int32_t got = ucnv_toUChars(converter, out.data(), static_cast<std::int32_t>(out.size()), bytes.data(),
-                                         static_cast<std::int32_t>(bytes.size()), &status);
-  out.resize(U_FAILURE(status) && status != U_STRING_NOT_TERMINATED_WARNING ? 0 : static_cast<std::size_t>(got));
+  const std::int32_t got = ucnv_toUChars(converter, out.data(), static_cast<std::int32_t>(out.size()),
+                                         bytes.data(), static_cast<std::int32_t>(bytes.size()), &status);
+  out.resize(U_FAILURE(status) && status != U_STRING_NOT_TERMINATED_WARNING ? 0
+                                                                            : static_cast<std::size_t>(got));
   return out;
 }
 
@@ -97,8 +98,8 @@ std::string TextConverter::Encode(std::u16string_view text, int codePage) {
   ucnv_resetFromUnicode(converter);
   std::string out(units.size() * 4 + 4, '\0');
   UErrorCode status = U_ZERO_ERROR;
-  const std::int32_t n = ucnv_fromUChars(converter, out.data(), static_cast<std::int32_t>(out.size()), units.data(),
-                                         static_cast<std::int32_t>(units.size()), &status);
+  const std::int32_t n = ucnv_fromUChars(converter, out.data(), static_cast<std::int32_t>(out.size()),
+                                         units.data(), static_cast<std::int32_t>(units.size()), &status);
   out.resize(U_FAILURE(status) ? 0 : static_cast<std::size_t>(n));
   return out;
 }
@@ -269,7 +270,8 @@ LibraryPlan PlanLibrary(const LibraryRequest& request, TextConverter& converter)
       break;
     case CodeSet::Unicode:
       plan.okMessage = "UniCode Font Lib ok";
-      plan.memoLines = {"Unicode start:" + HexUpper(request.start, 4), "Unicode end:" + HexUpper(request.end, 4),
+      plan.memoLines = {"Unicode start:" + HexUpper(request.start, 4),
+                        "Unicode end:" + HexUpper(request.end, 4),
                         "Unicode nmuber:" + std::to_string(codes.size())};
       break;
   }

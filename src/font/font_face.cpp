@@ -77,7 +77,8 @@ FontSource ResolveFont(const FontChoice& choice) {
   FcConfigSubstitute(nullptr, pattern.get(), FcMatchPattern);
   FcDefaultSubstitute(pattern.get());
   FcResult result = FcResultNoMatch;
-  std::unique_ptr<FcFontSet, FontSetCloser> sorted(FcFontSort(nullptr, pattern.get(), FcTrue, nullptr, &result));
+  std::unique_ptr<FcFontSet, FontSetCloser> sorted(
+      FcFontSort(nullptr, pattern.get(), FcTrue, nullptr, &result));
   if (!sorted || sorted->nfont == 0) {
     throw Error("No font found for " + choice.family);
   }

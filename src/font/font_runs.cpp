@@ -7,8 +7,8 @@
 #include <memory>
 #include <thread>
 
-#include "base/error.h"
 #include "base/bytes.h"
+#include "base/error.h"
 #include "base/files.h"
 #include "base/numbers.h"
 #include "font/code_sets.h"
@@ -75,7 +75,8 @@ class GlyphRun {
  private:
   void ReportProgress(const ProgressFn& progress) {
     const std::size_t done = m_done.load();
-    if (!m_stop && done < m_texts.size() && !progress(static_cast<std::int64_t>(done), static_cast<std::int64_t>(m_texts.size()))) {
+    if (!m_stop && done < m_texts.size() &&
+        !progress(static_cast<std::int64_t>(done), static_cast<std::int64_t>(m_texts.size()))) {
       m_stop = true;
     }
   }
@@ -116,7 +117,8 @@ class GlyphRun {
 }  // namespace
 
 void CheckCellSize(const RenderSettings& settings) {
-  if (settings.width < 0 || settings.height < 0 || settings.width > kMaxCellSide || settings.height > kMaxCellSide) {
+  if (settings.width < 0 || settings.height < 0 || settings.width > kMaxCellSide ||
+      settings.height > kMaxCellSide) {
     throw Error("Font Width and Font Height must be between 0 and " + std::to_string(kMaxCellSide) + ".");
   }
 }
@@ -133,7 +135,8 @@ std::size_t RunGlyphBytes(const RenderSettings& settings) {
   return GlyphBytes(RotatedWidth(settings), RotatedHeight(settings));
 }
 
-std::optional<std::vector<std::uint8_t>> RenderGlyphs(const GlyphJob& job, const std::vector<std::u16string>& texts,
+std::optional<std::vector<std::uint8_t>> RenderGlyphs(const GlyphJob& job,
+                                                      const std::vector<std::u16string>& texts,
                                                       const ProgressFn& progress) {
   CheckCellSize(job.settings);
   std::vector<std::uint8_t> out(texts.size() * RunGlyphBytes(job.settings));
@@ -142,7 +145,8 @@ std::optional<std::vector<std::uint8_t>> RenderGlyphs(const GlyphJob& job, const
   }
   const FontSource source = ResolveFont(job.font);
   const std::size_t chunks = (texts.size() + kChunk - 1) / kChunk;
-  const int threads = static_cast<int>(std::min<std::size_t>(std::clamp(job.threads, 1, kMaxThreads), chunks));
+  const int threads =
+      static_cast<int>(std::min<std::size_t>(std::clamp(job.threads, 1, kMaxThreads), chunks));
   GlyphRun run(job, texts, out);
   run.SetWorkers(threads - 1);
   if (!run.Run(source, threads, progress)) {
@@ -180,11 +184,12 @@ std::vector<std::u16string> SplitLines(std::u16string_view text) {
 
 std::u16string LoadTextFile(const std::filesystem::path& path, int codePage, TextConverter& converter) {
   const std::vector<std::uint8_t> bytes = ReadFileBytes(path, kFailToOpen);
-  return converter.Decode(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), codePage);
+  return converter.Decode(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()),
+                          codePage);
 }
 
-std::vector<std::uint8_t> StringBinHead(const std::vector<std::u16string>& lines, int width, int height, int codePage,
-                                        TextConverter& converter) {
+std::vector<std::uint8_t> StringBinHead(const std::vector<std::u16string>& lines, int width, int height,
+                                        int codePage, TextConverter& converter) {
   std::size_t units = 0;
   for (const auto& line : lines) {
     units += line.size();

@@ -37,7 +37,8 @@ std::size_t RunGlyphBytes(const RenderSettings& settings);
 // (glyphs done, glyph count) after each glyph but the last; when it returns false the run ends
 // and nothing is returned. With several threads each one renders with a face of its own and the
 // bytes are the same as with one.
-std::optional<std::vector<std::uint8_t>> RenderGlyphs(const GlyphJob& job, const std::vector<std::u16string>& texts,
+std::optional<std::vector<std::uint8_t>> RenderGlyphs(const GlyphJob& job,
+                                                      const std::vector<std::u16string>& texts,
                                                       const ProgressFn& progress);
 
 // The 94 printable ASCII characters "!" .. "~" of an ASCII font, one text each.
@@ -53,8 +54,8 @@ std::u16string LoadTextFile(const std::filesystem::path& path, int codePage, Tex
 // the cell width and height after rotation (low 8 bits each), then one big-endian code per UTF-16
 // unit of the lines in the code page: a byte with its high bit set and the byte after it, or 0x00
 // and a single byte (the converted line read as zero-terminated, so a unit whose bytes were taken
-// by an earlier pair gets a 0 byte). Throws panelix::Error when the lines hold more than 65535 units, which the
-// count cannot describe.
+// by an earlier pair gets a 0 byte). Throws panelix::Error when the lines hold more than 65535 units, which
+// the count cannot describe.
 std::vector<std::uint8_t> StringBinHead(const std::vector<std::u16string>& lines, int width, int height,
                                         int codePage, TextConverter& converter);
 // The glyph texts of a String Bin font: every UTF-16 unit of the lines alone, in order.

@@ -74,7 +74,8 @@ std::size_t GlyphBytes(int width, int height) {
 void PackGlyphTo(const GlyphCell& cell, int limit, std::uint8_t* dest) {
   const int rowBytes = cell.width / 8;
   for (int y = 0; y < cell.height && rowBytes > 0; ++y) {
-    const std::uint32_t* row = cell.pixels.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(cell.width);
+    const std::uint32_t* row =
+        cell.pixels.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(cell.width);
     for (int k = 0; k < rowBytes; ++k) {
       unsigned byte = 0;
       for (int bit = 0; bit < 8; ++bit) {
@@ -100,7 +101,8 @@ PreviewImage Grid(const GlyphCell& cell) {
   PreviewImage image;
   image.width = cell.width * 4 + 1;
   image.height = cell.height * 4 + 1;
-  image.pixels.assign(static_cast<std::size_t>(image.width) * static_cast<std::size_t>(image.height), 0x777777u);
+  image.pixels.assign(static_cast<std::size_t>(image.width) * static_cast<std::size_t>(image.height),
+                      0x777777u);
   return image;
 }
 

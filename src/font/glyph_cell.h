@@ -31,8 +31,14 @@ struct GlyphCell {
 
   GlyphCell() = default;
   GlyphCell(int w, int h, std::uint32_t fill = kWhite);
-  std::uint32_t At(int x, int y) const { return pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)]; }
-  std::uint32_t& At(int x, int y) { return pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)]; }
+  std::uint32_t At(int x, int y) const {
+    return pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) +
+                  static_cast<std::size_t>(x)];
+  }
+  std::uint32_t& At(int x, int y) {
+    return pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) +
+                  static_cast<std::size_t>(x)];
+  }
 };
 
 // Largest cell side the generator accepts: far beyond any module's font, small enough that a whole
@@ -50,11 +56,15 @@ void MirrorCell(GlyphCell& cell, bool mirrorX, bool mirrorY);
 // double-precision sum, so a gray pixel keeps its level). White stays white.
 void GrayCell(GlyphCell& cell);
 // Gray level (blue channel) of a converted pixel.
-inline int Level(std::uint32_t pixel) { return static_cast<int>(pixel & 0xFFu); }
+inline int Level(std::uint32_t pixel) {
+  return static_cast<int>(pixel & 0xFFu);
+}
 
 // Packed size of a cell: height x (width div 8) bytes.
 std::size_t GlyphBytes(int width, int height);
-inline std::size_t GlyphBytes(const GlyphCell& cell) { return GlyphBytes(cell.width, cell.height); }
+inline std::size_t GlyphBytes(const GlyphCell& cell) {
+  return GlyphBytes(cell.width, cell.height);
+}
 
 // Packs a gray cell: rows from the top, width div 8 bytes per row, leftmost pixel in bit 7; a bit
 // is 1 (ink) when the pixel's level is below limit. Columns past the last whole byte are dropped.

@@ -54,7 +54,8 @@ GlyphRenderer::GlyphRenderer(const FontSource& source, int pixelHeight) : m_impl
   }
   FT_Select_Charmap(m_impl->face, FT_ENCODING_UNICODE);
   const int height = std::clamp(pixelHeight, 1, kMaxCellSide);
-  if (FT_Set_Pixel_Sizes(m_impl->face, 0, static_cast<FT_UInt>(height)) != 0 && m_impl->face->num_fixed_sizes > 0) {
+  if (FT_Set_Pixel_Sizes(m_impl->face, 0, static_cast<FT_UInt>(height)) != 0 &&
+      m_impl->face->num_fixed_sizes > 0) {
     // A bitmap-only face: take its first strike.
     FT_Select_Size(m_impl->face, 0);
   }
@@ -73,7 +74,8 @@ void GlyphRenderer::Draw(std::u16string_view text, int originX, int originY, Gly
   const long baseline = static_cast<long>(originY) + m_impl->ascent;
   for (std::size_t i = 0; i < text.size(); ++i) {
     char32_t code = text[i];
-    if (code >= 0xD800 && code < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000) {
+    if (code >= 0xD800 && code < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+        text[i + 1] < 0xE000) {
       code = 0x10000 + ((code - 0xD800) << 10) + (text[i + 1] - 0xDC00);
       ++i;
     }

@@ -43,8 +43,8 @@ TEST(CodeToText, ConvertsEachCodeSet) {
       {0x8140, CodeSet::Gbk, false, 936, "丂"},
       {0x4E2D, CodeSet::Unicode, false, 936, "中"},
       {0x0041, CodeSet::Unicode, false, 936, "A"},
-      {0x00A0, CodeSet::Gbk, false, 936, ""},   // a zero high byte is an empty string
-      {0x4100, CodeSet::Gbk, false, 936, "A"},  // a zero low byte ends the string
+      {0x00A0, CodeSet::Gbk, false, 936, ""},      // a zero high byte is an empty string
+      {0x4100, CodeSet::Gbk, false, 936, "A"},     // a zero low byte ends the string
       {0xB5D8, CodeSet::Gb2312, true, 950, "華"},  // traditional system: system code page only
       {0x4E2D, CodeSet::Unicode, true, 950, "N-"},
   };
@@ -126,7 +126,8 @@ TEST(PlanLibrary, HalfWidthRowMessagesAndMemoLines) {
   plan = PlanLibrary({CodeSet::Unicode, 0x0041, 0x0041, true, false, 936}, converter);
   EXPECT_EQ(plan.texts, std::vector<std::u16string>{u"A"});
   EXPECT_EQ(plan.okMessage, "UniCode Font Lib ok");
-  EXPECT_EQ(plan.memoLines, (std::vector<std::string>{"Unicode start:0041", "Unicode end:0041", "Unicode nmuber:1"}));
+  EXPECT_EQ(plan.memoLines,
+            (std::vector<std::string>{"Unicode start:0041", "Unicode end:0041", "Unicode nmuber:1"}));
   // Traditional-system mode always runs BIG5 through the system code page.
   plan = PlanLibrary({CodeSet::Gb2312, 0xA1A0, 0xF7FE, true, true, 950}, converter);
   EXPECT_EQ(plan.texts.size(), 14240u);

@@ -28,8 +28,8 @@ TEST(StringBinHead, HeaderAndCodeTable) {
                                              0x00, 0x41, 0x00, 0x42, 0xD6, 0xD0}));
   // Line breaks give no entries; W' and H' are the rotated sizes, low 8 bits.
   const std::vector<std::uint8_t> two = StringBinHead({u"ab", u"c"}, 24, 0x110, 936, converter);
-  EXPECT_EQ(two, (std::vector<std::uint8_t>{'C', 'X', '9', 'x', 'F', 'o', 'n', 't', 0x00, 0x03, 24, 0x10, 0x00, 'a',
-                                            0x00, 'b', 0x00, 'c'}));
+  EXPECT_EQ(two, (std::vector<std::uint8_t>{'C', 'X', '9', 'x', 'F', 'o', 'n', 't', 0x00, 0x03, 24, 0x10,
+                                            0x00, 'a', 0x00, 'b', 0x00, 'c'}));
   EXPECT_EQ(StringBinHead({}, 16, 16, 936, converter).size(), 12u);
 }
 
@@ -40,10 +40,10 @@ TEST(StringBinHead, UnrepresentableCharactersAndTheWalk) {
     std::vector<std::uint8_t> table;
   };
   const Case cases[] = {
-      {u"\uAC00x", {0x00, 0x3F, 0x00, 'x'}},  // Hangul is not in 936: "?"
-      {u"\U0001F600", {0x00, 0x3F, 0x00, 0x3F}},          // each half of the pair is "?"
-      {u"\u20ACA", {0x80, 0x41, 0x00, 0x00}},             // euro is the single byte 0x80: it takes "A" along
-      {u"\u83EF", {0xC8, 0x41}},                           // 華 is in GBK
+      {u"\uAC00x", {0x00, 0x3F, 0x00, 'x'}},      // Hangul is not in 936: "?"
+      {u"\U0001F600", {0x00, 0x3F, 0x00, 0x3F}},  // each half of the pair is "?"
+      {u"\u20ACA", {0x80, 0x41, 0x00, 0x00}},     // euro is the single byte 0x80: it takes "A" along
+      {u"\u83EF", {0xC8, 0x41}},                  // 華 is in GBK
   };
   for (const Case& c : cases) {
     const std::vector<std::uint8_t> head = StringBinHead({c.line}, 16, 16, 936, converter);
@@ -74,7 +74,8 @@ TEST(SaveLibrary, NamesAndReplacement) {
   TempDir dir;
   const std::string fontA = (dir / "fontA").string();
   EXPECT_EQ(SaveLibrary(fontA, std::vector<std::uint8_t>{1, 2, 3}), fontA + ".bin");
-  EXPECT_EQ(SaveLibrary((dir / "x.BIN").string(), std::vector<std::uint8_t>{1}), (dir / "x.BIN.bin").string());
+  EXPECT_EQ(SaveLibrary((dir / "x.BIN").string(), std::vector<std::uint8_t>{1}),
+            (dir / "x.BIN.bin").string());
   // A shorter library over a longer file leaves exactly the new bytes.
   SaveLibrary(fontA + ".bin", std::vector<std::uint8_t>{9});
   EXPECT_EQ(ReadBytes(fontA + ".bin"), std::vector<std::uint8_t>{9});

@@ -14,7 +14,9 @@ GlyphCell Draw(const std::vector<std::string>& rows) {
   for (int y = 0; y < cell.height; ++y) {
     for (int x = 0; x < cell.width; ++x) {
       const char c = rows[static_cast<std::size_t>(y)][static_cast<std::size_t>(x)];
-      cell.At(x, y) = c == '#' ? 0u : c == '.' ? kWhite : static_cast<std::uint32_t>((c - '0') * 25) * 0x010101u;
+      cell.At(x, y) = c == '#'   ? 0u
+                      : c == '.' ? kWhite
+                                 : static_cast<std::uint32_t>((c - '0') * 25) * 0x010101u;
     }
   }
   return cell;
@@ -38,15 +40,12 @@ TEST(GrayCell, UsesSinglePrecisionWeightsAndKeepsGrayLevels) {
     std::uint32_t level;
   };
   const Case cases[] = {
-      {0xFFFFFF, 0xFF},  // white stays white
-      {0x000000, 0x00},
-      {0x808080, 0x80},  // a gray pixel keeps its level although the weights add up above 1
-      {0xFEFEFE, 0xFE},
-      {0x010101, 0x01},
-      {0xFF0000, 76},   // 255 * 0.299f = 76.24...
-      {0x00FF00, 149},  // 255 * 0.587f = 149.68...
-      {0x0000FF, 29},   // 255 * 0.114f = 29.07...
-      {0xFFFFFE, 254},  // not pure white: 254.88... truncated
+      {0xFFFFFF, 0xFF},                    // white stays white
+      {0x000000, 0x00}, {0x808080, 0x80},  // a gray pixel keeps its level although the weights add up above 1
+      {0xFEFEFE, 0xFE}, {0x010101, 0x01}, {0xFF0000, 76},  // 255 * 0.299f = 76.24...
+      {0x00FF00, 149},                                     // 255 * 0.587f = 149.68...
+      {0x0000FF, 29},                                      // 255 * 0.114f = 29.07...
+      {0xFFFFFE, 254},                                     // not pure white: 254.88... truncated
       {0x6496C8, 140},  // 100 * 0.299f + 150 * 0.587f + 200 * 0.114f = 140.75...
   };
   for (const Case& c : cases) {
@@ -92,12 +91,9 @@ TEST(PackGlyph, LimitDecidesInkAndEqualLevelIsBackground) {
     std::uint8_t byte;
   };
   const Case cases[] = {
-      {0, 0x00},    // no bit at all
-      {100, 0x88},  // level 100 equals the limit: stored as 0
-      {101, 0xCC},
-      {200, 0xCC},
-      {201, 0xEE},
-      {255, 0xEE},  // every pixel that is not pure white
+      {0, 0x00},                                           // no bit at all
+      {100, 0x88},                                         // level 100 equals the limit: stored as 0
+      {101, 0xCC}, {200, 0xCC}, {201, 0xEE}, {255, 0xEE},  // every pixel that is not pure white
   };
   for (const Case& c : cases) {
     EXPECT_EQ(PackGlyph(cell, c.limit), std::vector<std::uint8_t>{c.byte}) << "limit " << c.limit;
