@@ -1,0 +1,132 @@
+// panelix gif: every frame of GIF animations into one bin with its address list, as the GIF
+// window's "All Convert" writes them.
+#include <filesystem>
+#include <iostream>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "base/error.h"
+#include "cli/subcommand.h"
+#include "cli/terminal.h"
+#include "gif/gif_folder.h"
+#include "gif/gif_run.h"
+#include "output/messages.h"
+#include "output/output_names.h"
+
+namespace panelix::cli {
+namespace {
+
+struct GifArgs {
+  picture::PictureOptions options;
+  std::string output;
+  std::vector<std::string> inputs;
+};
+
+class CliGifHost final : public gif::GifRunHost {
+ public:
+  explicit CliGifHost(const picture::PictureOptions& options)
+      : m_options(options), m_progress(TerminalProgress("gif")) {}
+
+  picture::PictureOptions Options() override { return m_options; }
+  void ShowMessage(const std::string& text) override {
+    // The window's confirmations say nothing on a terminal; everything else is worth a line.
+    if (text == "Start to convert, please wait..." || text == "Convert ok") {
+      return;
+    }
+    if (text == output::kFileDoesNotExist || text == output::kFileNotAccessible) {
+      m_writeFailed = true;
+    }
+    PrintMessage(text);
+  }
+  void AppendMemoLine(const std::string& line) override { m_lines.push_back(line); }
+  void ClearMemo() override { m_lines.clear(); }
+  std::vector<std::string> MemoLines() override { return m_lines; }
+  bool Progress(int percent) override { return m_progress(percent, 100); }
+  void FailureReason(const std::string& reason) override { PrintMessage(reason); }
+
+  bool WriteFailed() const { return m_writeFailed; }
+  const std::vector<std::string>& Lines() const { return m_lines; }
+
+ private:
+  picture::PictureOptions m_options;
+  ProgressFn m_progress;
+  std::vector<std::string> m_lines;
+  bool m_writeFailed = false;
+};
+
+// The GIFs to convert, in list order: files as given, folders expanded by the GIF list rule.
+std::vector<gif::GifEntry> Entries(const std::vector<std::string>& inputs) {
+  std::vector<gif::GifEntry> entries;
+  for (const std::string& input : inputs) {
+    const std::filesystem::path path(input);
+    std::error_code ec;
+    if (std::filesystem::is_directory(path, ec)) {
+      for (const std::string& name : gif::ListGifFolder(input)) {
+        entries.push_back({(path / name).string(), name});
+      }
+    } else {
+      entries.push_back({input, path.filename().string()});
+    }
+  }
+  return entries;
+}
+
+int Run(const GifArgs& args) {
+  CliGifHost host(args.options);
+  const std::vector<gif::GifEntry> entries = Entries(args.inputs);
+  gif::GifRun run;
+  if (!run.CheckList(static_cast<std::int32_t>(entries.size()), host)) {
+    return 1;
+  }
+  if (run.ChooseOutput(args.output, host) != gif::ChooseResult::Proceed) {
+    return 1;
+  }
+  run.BeginAll(static_cast<std::int32_t>(entries.size()));
+  picture::RgbImage canvas;
+  while (run.Step(entries.at(static_cast<std::size_t>(run.CurrentIndex())), canvas, host)) {
+  }
+  FinishTerminalProgress();
+  if (run.CurrentIndex() < run.EndIndex()) {
+    // The failing GIF's reason was printed; the memo's last line says which one.
+    PrintMessage(host.Lines().back());
+    return 1;
+  }
+  std::cout << "Wrote " << run.OutputName() << " (" << run.FramesWritten() << " frames of " << entries.size()
+            << " GIF files, " << run.Address() << " bytes) and " << output::AddressListName(run.OutputName())
+            << "\n";
+  return host.WriteFailed() ? 1 : 0;
+}
+
+const bool kRegistered = RegisterSubcommand(
+    {"gif", "Convert every frame of GIF animations into one bin with its address list",
+     [](CLI::App& app) -> SubcommandAction {
+       auto args = std::make_shared<GifArgs>();
+       static const std::map<std::string, picture::PixelFormat> kFormats{
+           {"r5g6b5", picture::PixelFormat::R5G6B5}, {"r8g8b8", picture::PixelFormat::R8G8B8}};
+       static const std::map<std::string, picture::ChannelOrder> kOrders{{"rgb", picture::ChannelOrder::Rgb},
+                                                                         {"bgr", picture::ChannelOrder::Bgr}};
+       static const std::map<std::string, picture::Rotation> kRotations{{"0", picture::Rotation::None},
+                                                                        {"r90", picture::Rotation::Right90},
+                                                                        {"l90", picture::Rotation::Left90}};
+       app.add_option("--format", args->options.format, "Pixel format of the frames (default r5g6b5)")
+           ->transform(CLI::CheckedTransformer(kFormats, CLI::ignore_case));
+       app.add_option("--order", args->options.order, "Channel order (default rgb)")
+           ->transform(CLI::CheckedTransformer(kOrders, CLI::ignore_case));
+       app.add_option("--rotate", args->options.rotation,
+                      "Quarter turn of every frame: 0, r90 (clockwise), l90")
+           ->transform(CLI::CheckedTransformer(kRotations, CLI::ignore_case));
+       app.add_flag("--reverse-x", args->options.mirrorX, "Mirror every frame left to right");
+       app.add_flag("--reverse-y", args->options.mirrorY, "Mirror every frame top to bottom");
+       app.add_flag("--nand-pad", args->options.rowPadding, "Pad rows to a multiple of 4 pixels with 0xFF");
+       app.add_option(
+              "-o,--output", args->output,
+              "Name of the output bin, as typed into the save dialog (\".bin\" is added when missing)")
+           ->required();
+       app.add_option("inputs", args->inputs, "GIF files, or folders whose GIF files are all taken")
+           ->required();
+       return [args] { return Run(*args); };
+     }});
+
+}  // namespace
+}  // namespace panelix::cli

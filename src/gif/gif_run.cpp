@@ -1,0 +1,159 @@
+#include "gif/gif_run.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "base/error.h"
+#include "gif/gif_reader.h"
+#include "output/address_list.h"
+#include "output/output_names.h"
+#include "picture/encoders.h"
+#include "picture/loading.h"
+
+namespace panelix::gif {
+
+namespace {
+
+struct StoppedRun {};
+
+RgbTarget TargetOf(picture::RgbImage& canvas) {
+  return {canvas.width, canvas.height, canvas.rgb};
+}
+
+}  // namespace
+
+void SizeCanvas(picture::RgbImage& canvas, std::int32_t width, std::int32_t height) {
+  if (canvas.width == width && canvas.height == height &&
+      canvas.rgb.size() == std::size_t{3} * width * height) {
+    return;
+  }
+  picture::RgbImage sized = picture::MakeRgbImage(width, height);
+  const std::int32_t keepW = std::min(width, canvas.width);
+  const std::int32_t keepH = std::min(height, canvas.height);
+  if (canvas.rgb.size() >= std::size_t{3} * canvas.width * canvas.height) {
+    for (std::int32_t y = 0; y < keepH; ++y) {
+      std::memcpy(sized.Pixel(0, y), canvas.Pixel(0, y), std::size_t{3} * keepW);
+    }
+  }
+  canvas = std::move(sized);
+}
+
+picture::RgbImage PreviewGif(const std::string& path, picture::RgbImage& canvas, picture::Rotation rotation) {
+  const GifReader reader = GifReader::FromFile(path);
+  if (reader.FrameCount() == 0) {
+    throw Error("The GIF picture has no frames.");
+  }
+  SizeCanvas(canvas, reader.ScreenWidth(), reader.ScreenHeight());
+  reader.DrawFrames(TargetOf(canvas), [](std::int32_t) { return false; });
+  return picture::RotatePicture(canvas, rotation);
+}
+
+bool GifRun::CheckList(std::int32_t entryCount, GifRunHost& host) {
+  if (entryCount <= 0) {
+    host.ShowMessage("Please input gif files!");
+    return false;
+  }
+  return true;
+}
+
+ChooseResult GifRun::ChooseOutput(const std::optional<std::string>& chosen, GifRunHost& host) {
+  if (!chosen) {
+    return ChooseResult::Cancelled;
+  }
+  try {
+    m_outputName = output::OutputBinName(*chosen);
+  } catch (const Error& e) {
+    host.ShowMessage(e.what());
+    return ChooseResult::BadName;
+  }
+  host.ShowMessage("Start to convert, please wait...");
+  return ChooseResult::Proceed;
+}
+
+void GifRun::BeginSingle(std::int32_t selectedIndex) {
+  Begin(selectedIndex, 1);
+}
+
+void GifRun::BeginAll(std::int32_t entryCount) {
+  Begin(0, entryCount);
+}
+
+void GifRun::Begin(std::int32_t current, std::int32_t end) {
+  m_bin.emplace(m_outputName);
+  m_running = true;
+  m_current = current;
+  m_end = end;
+  m_address = 0;
+  m_frames = 0;
+  m_lastAddressList = output::WriteResult::Written;
+}
+
+bool GifRun::Step(const std::optional<GifEntry>& entry, picture::RgbImage& canvas, GifRunHost& host) {
+  if (!m_running) {
+    return false;
+  }
+  const std::string name = entry ? entry->name : std::string();
+  host.AppendMemoLine("//" + std::to_string(m_current));
+  try {
+    if (!entry) {
+      throw Error("There is no GIF at index " + std::to_string(m_current) + " of the list.");
+    }
+    const GifReader reader = GifReader::FromFile(entry->path);
+    SizeCanvas(canvas, reader.ScreenWidth(), reader.ScreenHeight());
+    reader.DrawFrames(TargetOf(canvas), [&](std::int32_t frame) {
+      ConvertFrame(*entry, frame, canvas, host);
+      return true;
+    });
+  } catch (const Error& e) {
+    host.FailureReason(e.what());
+    host.AppendMemoLine("Fail to convert " + name);
+    m_running = false;
+    return false;
+  } catch (const StoppedRun&) {
+    m_running = false;
+    return false;
+  } catch (const picture::Stopped&) {
+    m_running = false;
+    return false;
+  }
+  ++m_current;
+  if (m_current < m_end) {
+    return true;
+  }
+  m_running = false;
+  const std::vector<std::string> lines = host.MemoLines();
+  m_lastAddressList =
+      output::WriteAddressList(m_outputName, lines, [&](const std::string& text) { host.ShowMessage(text); });
+  host.ShowMessage("Convert ok");
+  return false;
+}
+
+void GifRun::ConvertFrame(const GifEntry& entry, std::int32_t frame, const picture::RgbImage& canvas,
+                          GifRunHost& host) {
+  if (!host.Progress(0)) {
+    throw StoppedRun{};
+  }
+  picture::PictureOptions options = host.Options();
+  const picture::RgbImage turned = picture::RotatePicture(canvas, options.rotation);
+  if (options.format != picture::PixelFormat::R8G8B8) {
+    options.format = picture::PixelFormat::R5G6B5;
+  }
+  picture::CheckedEncodedSize(turned.width, turned.height, options.format, options.rowPadding);
+  const std::vector<std::uint8_t> bytes =
+      picture::EncodePicture(turned, options, [&](std::int64_t done, std::int64_t total) {
+        return host.Progress(total > 0 ? static_cast<int>(98 * done / total) : 0);
+      });
+  m_bin->Append(bytes, [&](const std::string& text) { host.ShowMessage(text); });
+  const auto size = static_cast<std::uint32_t>(bytes.size());
+  std::string row = output::AddressRow(turned.width, turned.height, m_address, size,
+                                       entry.name + "-Frames" + std::to_string(frame));
+  row += '\n';
+  m_address += size;
+  ++m_frames;
+  host.AppendMemoLine(row);
+  if (!host.Progress(100)) {
+    throw StoppedRun{};
+  }
+}
+
+}  // namespace panelix::gif
