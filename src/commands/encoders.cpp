@@ -17,8 +17,11 @@ Record EncodeLengthByte(std::string_view normalized, const WidthRule& widths) {
   const Record parameters = EncodeParameters(normalized, widths);
   record.insert(record.end(), parameters.begin(), parameters.end());
   if (record.size() > kMaxLengthByteRecord) {
+    constexpr std::size_t kShown = 40;
+    const std::string shown = normalized.size() > kShown ? std::string(normalized.substr(0, kShown)) + "..."
+                                                         : std::string(normalized);
     throw Error("Command record too long (" + std::to_string(record.size()) + " bytes, at most " +
-                std::to_string(kMaxLengthByteRecord) + "): " + std::string(normalized));
+                std::to_string(kMaxLengthByteRecord) + "): " + shown);
   }
   record[0] = static_cast<std::uint8_t>(record.size());
   return record;

@@ -96,12 +96,12 @@ TEST(CompileCommands, NothingIsCompiledWithoutAUsableProject) {
   tenLines.resize(10, " ");
   EXPECT_TRUE(Untouched(Compile(tenLines)));
   auto noSection = Project({"80h#00:1,2,3"});
-  noSection[10] = "[USER CMD]";
+  noSection.erase(noSection.begin() + 10);
   EXPECT_TRUE(Untouched(Compile(noSection)));
   // Lines before the first line containing "[USERCMD]" are not commands.
-  auto early = Project({"82h#00:1"});
-  early[9] = "82h#00:2";
-  early[10] = "x[USERCMD]x";
+  auto early = Project({"x[USERCMD]x", "82h#00:1"});
+  early.erase(early.begin() + 10);
+  early.insert(early.begin() + 9, std::string("82h#00:2"));
   EXPECT_EQ(At(Compile(early), 0x1800, 3), (Bytes{0x00, 0x01, 0xFF}));
 }
 

@@ -88,7 +88,7 @@ TEST(CheckCommandOrder, ShortListsPassListsWithoutCommandSectionFail) {
   tenLines.resize(10, " ");
   EXPECT_TRUE(CheckCommandOrder(tenLines).ok);
   Lines noSection = Project({"80h#01:1", "80h#00:1"});
-  noSection[10] = " ";
+  noSection.erase(noSection.begin() + 10);
   const OrderCheckResult result = CheckCommandOrder(noSection);
   EXPECT_FALSE(result.ok);
   EXPECT_TRUE(result.report.empty());
