@@ -1,12 +1,339 @@
 #include "ui/project_window.h"
 
-#include "ui/placeholder.h"
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QProcess>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QStatusBar>
+#include <QVBoxLayout>
+#include <exception>
+
+#include "base/codepage.h"
+#include "base/error.h"
+#include "project/bin_folder.h"
+#include "ui/ini_error_window.h"
 
 namespace panelix::ui {
 
+namespace {
+
+constexpr char kOpenFailed[] = "Fail to Open the file";
+
+QString Text(const char* text) {
+  return QString::fromUtf8(text);
+}
+
+// A path as the dialogs give it, in the file system's own encoding.
+std::string NativePath(const QString& path) {
+  return QFile::encodeName(path).toStdString();
+}
+
+// Shows the items of a list state in a list widget, rewriting only the rows that changed.
+void ShowList(QListWidget* widget, const project::ListState& list, bool asProjectText) {
+  const int count = static_cast<int>(list.items.size());
+  while (widget->count() > count) {
+    delete widget->takeItem(widget->count() - 1);
+  }
+  for (int row = 0; row < count; ++row) {
+    const std::string& item = list.items[static_cast<std::size_t>(row)];
+    const QString text =
+        asProjectText ? ProjectLineText(item) : QFile::decodeName(QByteArray::fromStdString(item));
+    if (row < widget->count()) {
+      if (widget->item(row)->text() != text) {
+        widget->item(row)->setText(text);
+      }
+    } else {
+      widget->addItem(text);
+    }
+  }
+  widget->setCurrentRow(list.selected);
+}
+
+}  // namespace
+
+QString ProjectLineText(const std::string& bytes) {
+  QString text = QString::fromStdString(DecodeCodePage(bytes, SystemCodePage()));
+  text.removeIf([](QChar c) { return c.unicode() < 0x20; });
+  return text;
+}
+
 TForm8::TForm8(Dialogs& dialogs, QWidget* parent) : QWidget(parent), m_dialogs(dialogs) {
   setObjectName(QStringLiteral("TForm8"));
-  BuildPlaceholder(this, QStringLiteral("Panelix Tool  New C0C3Test"));
+  setWindowTitle(QStringLiteral("Panelix Tool  New C0C3Test"));
+  setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+  BuildControls();
+  resize(900, 700);
+  setWindowState(Qt::WindowMaximized);
 }
+
+QPushButton* TForm8::AddButton(const char* objectName, const char* caption, void (TForm8::*handler)()) {
+  auto* button = new QPushButton(Text(caption), this);
+  button->setObjectName(Text(objectName));
+  connect(button, &QPushButton::clicked, this, [this, handler] { (this->*handler)(); });
+  return button;
+}
+
+void TForm8::BuildControls() {
+  auto* outer = new QVBoxLayout(this);
+  outer->setContentsMargins(0, 0, 0, 0);
+  auto* scroll = new QScrollArea(this);
+  scroll->setObjectName(QStringLiteral("ScrollBox1"));
+  scroll->setWidgetResizable(true);
+  auto* content = new QWidget(scroll);
+  auto* contentLayout = new QVBoxLayout(content);
+
+  auto* binGroup = new QGroupBox(QStringLiteral("Bin Files"), content);
+  auto* binLayout = new QHBoxLayout(binGroup);
+  m_listBox1 = new QListWidget(binGroup);
+  m_listBox1->setObjectName(QStringLiteral("ListBox1"));
+  connect(m_listBox1, &QListWidget::currentRowChanged, this, [this](int row) {
+    if (!m_refreshing) {
+      m_bins.selected = row;
+    }
+  });
+  binLayout->addWidget(m_listBox1, 1);
+  auto* binButtons = new QVBoxLayout();
+  binButtons->addWidget(AddButton("BtnAddAll", "Input Bin Files", &TForm8::BtnAddAllClick));
+  binButtons->addWidget(AddButton("BtnRemove", "Delete", &TForm8::BtnRemoveClick));
+  binButtons->addWidget(AddButton("BtnUP", "Move UP", &TForm8::BtnUPClick));
+  binButtons->addWidget(AddButton("BtnDN", "Move Down", &TForm8::BtnDNClick));
+  binButtons->addWidget(AddButton("Button1", "Make Bin", &TForm8::Button1Click));
+  binButtons->addWidget(AddButton("BtnPortMonitor", "Port Monitor", &TForm8::BtnPortMonitorClick));
+  binButtons->addWidget(AddButton("BtnClose", "Close", &TForm8::BtnCloseClick));
+  // The module reads a 128K info block; the option stays ticked and out of the user's reach.
+  m_checkBoxNFBIN = new QCheckBox(QStringLiteral("128K Info Bin"), binGroup);
+  m_checkBoxNFBIN->setObjectName(QStringLiteral("CheckBoxNFBIN"));
+  m_checkBoxNFBIN->setChecked(true);
+  m_checkBoxNFBIN->setVisible(false);
+  binButtons->addWidget(m_checkBoxNFBIN);
+  binButtons->addStretch(1);
+  binLayout->addLayout(binButtons);
+  contentLayout->addWidget(binGroup, 1);
+
+  auto* commandGroup = new QGroupBox(QStringLiteral("Command List"), content);
+  auto* commandLayout = new QVBoxLayout(commandGroup);
+  m_edit1 = new QLineEdit(commandGroup);
+  m_edit1->setObjectName(QStringLiteral("Edit1"));
+  connect(m_edit1, &QLineEdit::returnPressed, this, [this] { Run([this] { Edit1Enter(); }); });
+  commandLayout->addWidget(m_edit1);
+  auto* commandRow = new QHBoxLayout();
+  m_listBox2 = new QListWidget(commandGroup);
+  m_listBox2->setObjectName(QStringLiteral("ListBox2"));
+  m_listBox2->setUniformItemSizes(true);
+  connect(m_listBox2, &QListWidget::itemClicked, this,
+          [this](QListWidgetItem* item) { ListBox2Click(m_listBox2->row(item)); });
+  connect(m_listBox2, &QListWidget::currentRowChanged, this, [this](int row) {
+    if (!m_refreshing) {
+      ListBox2Click(row);
+    }
+  });
+  commandRow->addWidget(m_listBox2, 1);
+  auto* commandButtons = new QVBoxLayout();
+  commandButtons->addWidget(AddButton("BtnInsert", "Insert Command", &TForm8::BtnInsertClick));
+  commandButtons->addWidget(AddButton("BtnRemCmd", "Delete Command", &TForm8::BtnRemCmdClick));
+  commandButtons->addWidget(AddButton("BtnUpCmd", "Command UP", &TForm8::BtnUpCmdClick));
+  commandButtons->addWidget(AddButton("BtnDnCmd", "Command Down", &TForm8::BtnDnCmdClick));
+  commandButtons->addWidget(AddButton("BtnInput", "Input Command List", &TForm8::BtnInputClick));
+  commandButtons->addWidget(AddButton("BtnSave", "Save Command List", &TForm8::BtnSaveClick));
+  commandButtons->addStretch(1);
+  commandRow->addLayout(commandButtons);
+  commandLayout->addLayout(commandRow, 1);
+  // Work area of the address-list reader; never shown.
+  m_listBox3 = new QListWidget(commandGroup);
+  m_listBox3->setObjectName(QStringLiteral("ListBox3"));
+  m_listBox3->setVisible(false);
+  commandLayout->addWidget(m_listBox3);
+  contentLayout->addWidget(commandGroup, 2);
+
+  scroll->setWidget(content);
+  outer->addWidget(scroll, 1);
+  auto* status = new QStatusBar(this);
+  status->setObjectName(QStringLiteral("StatusBar1"));
+  outer->addWidget(status);
+}
+
+template <typename Action>
+void TForm8::Run(Action&& action) {
+  try {
+    action();
+  } catch (const std::exception& e) {
+    // A failure that ends the action carries the text the user sees.
+    m_dialogs.Message(this, QString::fromStdString(e.what()));
+  }
+}
+
+QString TForm8::StartFolder(const std::string& folder) {
+  return folder.empty() ? QDir::currentPath() : QFile::decodeName(QByteArray::fromStdString(folder));
+}
+
+std::string TForm8::EditLineBytes() const {
+  const QString shown = m_edit1->text();
+  if (shown == m_editShown) {
+    return m_editBytes;
+  }
+  return EncodeCodePage(shown.toStdString(), SystemCodePage());
+}
+
+void TForm8::SetEditLine(const std::string& bytes) {
+  m_editBytes = bytes;
+  m_editShown = ProjectLineText(bytes);
+  m_edit1->setText(m_editShown);
+}
+
+void TForm8::ShowBinList() {
+  m_refreshing = true;
+  ShowList(m_listBox1, m_bins, false);
+  m_refreshing = false;
+}
+
+void TForm8::ShowCommandList() {
+  m_refreshing = true;
+  ShowList(m_listBox2, m_commands, true);
+  m_refreshing = false;
+}
+
+void TForm8::BtnAddAllClick() {
+  const std::optional<QString> chosen = m_dialogs.OpenFile(
+      this, QStringLiteral("Input Bin Files"), StartFolder(m_binFolder), {QStringLiteral("*.bin")});
+  if (!chosen || chosen->isEmpty() || chosen->contains(QStringLiteral("*.bin"))) {
+    return;
+  }
+  try {
+    m_binFolder = project::FolderOfPath(NativePath(*chosen));
+    m_bins = {};
+    ShowBinList();
+    m_bins.items = project::ListBinFolder(m_binFolder, kOpenFailed);
+    ShowBinList();
+    OpenProject(true);
+  } catch (const std::exception&) {
+    m_dialogs.Message(this, Text(kOpenFailed));
+  }
+}
+
+void TForm8::OpenProject(bool fromBinList) {
+  const std::optional<QString> chosen =
+      m_dialogs.OpenFile(this, QStringLiteral("Input Command List"),
+                         StartFolder(fromBinList ? m_binFolder : m_projectFolder), {QStringLiteral("*.ini")});
+  if (!chosen || chosen->isEmpty() || chosen->contains(QStringLiteral("*.ini"))) {
+    return;
+  }
+  const std::string path = NativePath(*chosen);
+  if (!fromBinList) {
+    m_projectFolder = project::FolderOfPath(path);
+  }
+  project::ProjectLines lines;
+  try {
+    lines = project::LoadProjectFile(path);
+  } catch (const Error& e) {
+    m_dialogs.Message(this, QString::fromStdString(e.what()));
+    return;
+  }
+  m_commands = {std::move(lines), -1};
+  ShowCommandList();
+}
+
+void TForm8::BtnRemoveClick() {
+  project::DeleteBinEntry(m_bins);
+  ShowBinList();
+}
+
+void TForm8::BtnUPClick() {
+  project::MoveSelectedUp(m_bins);
+  ShowBinList();
+}
+
+void TForm8::BtnDNClick() {
+  project::MoveSelectedDown(m_bins);
+  ShowBinList();
+}
+
+void TForm8::BtnCloseClick() {
+  close();
+}
+
+void TForm8::Button1Click() {
+  Run([this] { MakeBin(); });
+}
+
+void TForm8::BtnPortMonitorClick() {
+  // The port monitor is a separate program found through the search path; when it is missing
+  // nothing happens.
+  QProcess::startDetached(QStringLiteral("PortMonitor_V1.6.exe"), {});
+}
+
+void TForm8::BtnInsertClick() {
+  Run([this] {
+    project::InsertCommand(m_commands, EditLineBytes());
+    ShowCommandList();
+  });
+}
+
+void TForm8::BtnRemCmdClick() {
+  const bool acts = m_commands.items.size() >= 2;
+  std::string edit = EditLineBytes();
+  project::DeleteCommand(m_commands, edit);
+  ShowCommandList();
+  if (acts && m_commands.HasSelection()) {
+    SetEditLine(edit);
+  }
+}
+
+void TForm8::BtnUpCmdClick() {
+  project::MoveSelectedUp(m_commands);
+  ShowCommandList();
+}
+
+void TForm8::BtnDnCmdClick() {
+  project::MoveSelectedDown(m_commands);
+  ShowCommandList();
+}
+
+void TForm8::BtnInputClick() {
+  SetEditLine({});
+  OpenProject(false);
+}
+
+void TForm8::BtnSaveClick() {
+  const std::optional<QString> chosen =
+      m_dialogs.SaveFile(this, QStringLiteral("Save Command List"), StartFolder(m_saveFolder),
+                         QStringLiteral("*.ini"), {QStringLiteral("*.ini")});
+  if (!chosen) {
+    return;
+  }
+  Run([this, &chosen] {
+    const std::optional<std::string> name = project::ProjectSaveName(NativePath(*chosen));
+    if (!name) {
+      return;
+    }
+    m_saveFolder = project::FolderOfPath(*name);
+    project::SaveProjectFile(*name, m_commands.items);
+  });
+}
+
+void TForm8::ListBox2Click(int row) {
+  std::string edit = m_editBytes;
+  project::SelectCommand(m_commands, row, edit);
+  if (m_commands.HasSelection() && m_commands.selected == row) {
+    SetEditLine(edit);
+  }
+}
+
+void TForm8::Edit1Enter() {
+  if (m_commands.items.size() < 2 || !m_commands.HasSelection()) {
+    return;
+  }
+  project::ReplaceSelectedCommand(m_commands, EditLineBytes());
+  ShowCommandList();
+  // The line now holds what was typed; later edits compare against it.
+  SetEditLine(m_commands.items[static_cast<std::size_t>(m_commands.selected)]);
+}
+
+void TForm8::MakeBin() {}
 
 }  // namespace panelix::ui

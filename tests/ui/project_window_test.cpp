@@ -1,0 +1,243 @@
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "support/scripted_dialogs.h"
+#include "ui/ini_error_window.h"
+#include "ui/project_window.h"
+
+namespace panelix {
+namespace {
+
+namespace fs = std::filesystem;
+
+class TempFolder {
+ public:
+  TempFolder() {
+    std::string pattern = (fs::temp_directory_path() / "panelix-projwin-XXXXXX").string();
+    m_path = ::mkdtemp(pattern.data());
+  }
+  ~TempFolder() { fs::remove_all(m_path); }
+  fs::path operator/(const std::string& name) const { return m_path / name; }
+  QString Q(const std::string& name) const { return QString::fromStdString((m_path / name).string()); }
+  void Write(const std::string& name, const std::string& bytes) const {
+    std::ofstream(m_path / name, std::ios::binary) << bytes;
+  }
+  std::string Read(const std::string& name) const {
+    std::ifstream in(m_path / name, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+  }
+
+ private:
+  fs::path m_path;
+};
+
+QStringList Items(QListWidget* list) {
+  QStringList items;
+  for (int i = 0; i < list->count(); ++i) {
+    items << list->item(i)->text();
+  }
+  return items;
+}
+
+// The project window with its error window, as the workbench wires them.
+struct Fixture {
+  test::ScriptedDialogs dialogs;
+  ui::TForm8 window{dialogs};
+  ui::TForm10 errors{dialogs};
+
+  Fixture() { window.SetErrorWindow(&errors); }
+  template <typename T>
+  T* Find(const char* name) {
+    T* control = window.findChild<T*>(QString::fromLatin1(name));
+    EXPECT_NE(control, nullptr) << name;
+    return control;
+  }
+  void Click(const char* button) { Find<QPushButton>(button)->click(); }
+  QListWidget* Bins() { return Find<QListWidget>("ListBox1"); }
+  QListWidget* Commands() { return Find<QListWidget>("ListBox2"); }
+  QLineEdit* Edit() { return Find<QLineEdit>("Edit1"); }
+};
+
+TEST(ProjectWindow, HasItsControlsWithHiddenOptionAndWorkArea) {
+  Fixture f;
+  EXPECT_EQ(f.window.windowTitle(), QStringLiteral("Panelix Tool  New C0C3Test"));
+  EXPECT_TRUE(f.window.windowState() & Qt::WindowMaximized);
+  const std::vector<std::pair<const char*, const char*>> buttons{{"BtnAddAll", "Input Bin Files"},
+                                                                 {"BtnRemove", "Delete"},
+                                                                 {"BtnUP", "Move UP"},
+                                                                 {"BtnDN", "Move Down"},
+                                                                 {"BtnClose", "Close"},
+                                                                 {"Button1", "Make Bin"},
+                                                                 {"BtnPortMonitor", "Port Monitor"},
+                                                                 {"BtnInsert", "Insert Command"},
+                                                                 {"BtnRemCmd", "Delete Command"},
+                                                                 {"BtnUpCmd", "Command UP"},
+                                                                 {"BtnDnCmd", "Command Down"},
+                                                                 {"BtnInput", "Input Command List"},
+                                                                 {"BtnSave", "Save Command List"}};
+  for (const auto& [name, caption] : buttons) {
+    QPushButton* button = f.Find<QPushButton>(name);
+    ASSERT_NE(button, nullptr);
+    EXPECT_EQ(button->text(), QString::fromLatin1(caption));
+  }
+  f.window.show();
+  auto* option = f.Find<QCheckBox>("CheckBoxNFBIN");
+  EXPECT_TRUE(option->isChecked());
+  EXPECT_FALSE(option->isVisible());
+  EXPECT_FALSE(f.Find<QListWidget>("ListBox3")->isVisible());
+  EXPECT_NE(f.window.findChild<QWidget*>(QStringLiteral("StatusBar1")), nullptr);
+  f.Click("BtnClose");
+  EXPECT_FALSE(f.window.isVisible());
+
+  EXPECT_EQ(f.errors.windowTitle(), QStringLiteral("Ini error message"));
+  EXPECT_EQ(f.errors.size(), QSize(703, 517));
+  auto* memo = f.errors.findChild<QPlainTextEdit*>(QStringLiteral("Memo1"));
+  ASSERT_NE(memo, nullptr);
+  EXPECT_TRUE(memo->font().fixedPitch());
+  EXPECT_EQ(memo->font().pixelSize(), 16);
+}
+
+TEST(ProjectWindow, InputBinFilesListsTheFolderThenOpensTheProject) {
+  TempFolder dir;
+  for (const char* name : {"a.bin", "b.BIN", "c.bin.bak", "d", "e.x.bin", "Bootloader.bin"}) {
+    dir.Write(name, "x");
+  }
+  dir.Write("p.ini", "[INFO]\nLCD=1\n\nlast");
+  Fixture f;
+  f.dialogs.openAnswers = {dir.Q("a.bin"), dir.Q("p.ini")};
+  f.Click("BtnAddAll");
+  EXPECT_EQ(Items(f.Bins()), (QStringList{QStringLiteral("Bootloader.bin"), QStringLiteral("a.bin")}));
+  EXPECT_EQ(Items(f.Commands()),
+            (QStringList{QStringLiteral(" "), QStringLiteral("[INFO]"), QStringLiteral("LCD=1"),
+                         QStringLiteral(" "), QStringLiteral(" "), QStringLiteral("last")}));
+  EXPECT_TRUE(f.dialogs.messages.isEmpty());
+
+  // Nothing chosen, a cancelled dialog or a cancelled project leave the lists alone.
+  for (const std::optional<QString>& answer :
+       {std::optional<QString>(), std::optional<QString>(QStringLiteral("*.bin")),
+        std::optional<QString>(QString())}) {
+    f.dialogs.openAnswers = {answer};
+    f.Click("BtnAddAll");
+    EXPECT_EQ(f.Bins()->count(), 2);
+    EXPECT_EQ(f.Commands()->count(), 6);
+  }
+  f.dialogs.openAnswers = {dir.Q("a.bin"), std::nullopt};
+  f.Click("BtnAddAll");
+  EXPECT_EQ(f.Commands()->count(), 6);
+
+  // A folder that cannot be listed, and a project that cannot be read.
+  f.dialogs.openAnswers = {dir.Q("gone/a.bin")};
+  f.Click("BtnAddAll");
+  f.dialogs.openAnswers = {dir.Q("a.bin"), dir.Q("missing.ini")};
+  f.Click("BtnAddAll");
+  EXPECT_EQ(f.dialogs.messages,
+            (QStringList{QStringLiteral("Fail to Open the file"), QStringLiteral("Open fail!")}));
+  EXPECT_EQ(f.Commands()->count(), 6);
+  EXPECT_EQ(f.dialogs.unexpected, 0);
+}
+
+TEST(ProjectWindow, EditingButtonsAndTheEditLine) {
+  TempFolder dir;
+  dir.Write("p.ini", "l0\r\nl1\r\nl2\r\nl3\r\nl4\r\nl5\r\n");
+  Fixture f;
+  f.Edit()->setText(QStringLiteral("stale"));
+  f.dialogs.openAnswers = {dir.Q("p.ini")};
+  f.Click("BtnInput");
+  EXPECT_EQ(f.Edit()->text(), QString());
+  ASSERT_EQ(f.Commands()->count(), 6);
+  EXPECT_EQ(f.Commands()->item(5)->text(), QStringLiteral("l5"));  // the carriage return is not shown
+
+  // A click copies the line; Enter puts the typed text in its place.
+  f.Commands()->setCurrentRow(5);
+  EXPECT_EQ(f.Edit()->text(), QStringLiteral("l5"));
+  f.Edit()->setText(QStringLiteral("typed"));
+  QTest::keyClick(f.Edit(), Qt::Key_Return);
+  EXPECT_EQ(f.Commands()->count(), 6);
+  EXPECT_EQ(f.Commands()->item(5)->text(), QStringLiteral("typed"));
+  EXPECT_EQ(f.window.CommandList().items[5], "typed");
+
+  f.Commands()->setCurrentRow(2);
+  f.Edit()->setText(QStringLiteral("new"));
+  f.Click("BtnInsert");
+  f.Click("BtnUpCmd");
+  f.Click("BtnDnCmd");
+  f.Click("BtnDnCmd");
+  EXPECT_EQ(
+      Items(f.Commands()),
+      (QStringList{QStringLiteral("l0"), QStringLiteral("l1"), QStringLiteral("new"), QStringLiteral("l3"),
+                   QStringLiteral("l2"), QStringLiteral("l4"), QStringLiteral("typed")}));
+  EXPECT_EQ(f.Commands()->currentRow(), 4);
+
+  // Delete Command removes the selected line and copies the one that takes its place.
+  f.Click("BtnRemCmd");
+  EXPECT_EQ(f.Commands()->count(), 6);
+  EXPECT_EQ(f.Commands()->currentRow(), 4);
+  EXPECT_EQ(f.Edit()->text(), QStringLiteral("l4"));
+  f.Commands()->setCurrentRow(0);
+  f.Click("BtnRemCmd");
+  EXPECT_EQ(f.Commands()->count(), 6);
+  EXPECT_EQ(f.Edit()->text(), QStringLiteral("l0"));
+  f.Click("BtnInsert");
+  EXPECT_EQ(f.Commands()->count(), 6);
+
+  // The bin list keeps its first entry.
+  dir.Write("a.bin", "x");
+  dir.Write("b.bin", "x");
+  dir.Write("c.bin", "x");
+  f.dialogs.openAnswers = {dir.Q("a.bin"), std::nullopt};
+  f.Click("BtnAddAll");
+  f.Bins()->setCurrentRow(0);
+  f.Click("BtnRemove");
+  f.Click("BtnDN");
+  f.Bins()->setCurrentRow(2);
+  f.Click("BtnRemove");
+  EXPECT_EQ(Items(f.Bins()), (QStringList{QStringLiteral("b.bin"), QStringLiteral("a.bin")}));
+  EXPECT_EQ(f.window.BinList().items, (std::vector<std::string>{"b.bin", "a.bin"}));
+  f.Click("BtnPortMonitor");  // not installed here: nothing is reported
+  EXPECT_TRUE(f.dialogs.messages.isEmpty());
+}
+
+TEST(ProjectWindow, SaveKeepsUneditedBytesAndEncodesEditedLines) {
+  TempFolder dir;
+  // "\xC4\xA3\xBF\xE9" is a two-character word of the 936 code page.
+  const std::string original = "[INFO]\r\nNAME=\xC4\xA3\xBF\xE9\r\nl2\r\n\xFF\x80raw\r\n";
+  dir.Write("p.ini", original);
+  Fixture f;
+  f.dialogs.openAnswers = {dir.Q("p.ini")};
+  f.Click("BtnInput");
+  f.dialogs.saveAnswers = {dir.Q("same")};
+  f.Click("BtnSave");
+  EXPECT_EQ(f.dialogs.lastSaveProposed, QStringLiteral("*.ini"));
+  EXPECT_EQ(dir.Read("same.ini"), original);
+
+  f.Commands()->setCurrentRow(2);
+  f.Edit()->setText(QString::fromUtf8("\xE6\xA8\xA1\xE5\x9D\x97"));  // the same word, typed
+  QTest::keyClick(f.Edit(), Qt::Key_Return);
+  f.dialogs.saveAnswers = {dir.Q("edited.ini.bak")};
+  f.Click("BtnSave");
+  EXPECT_EQ(dir.Read("edited.ini.bak"),
+            "[INFO]\r\nNAME=\xC4\xA3\xBF\xE9\r\n\xC4\xA3\xBF\xE9\r\n\xFF\x80raw\r\n");
+
+  // Cancel, nothing chosen, an empty name and a folder that does not exist.
+  f.dialogs.saveAnswers = {std::nullopt, dir.Q("*.ini"), QString(), dir.Q("no/p")};
+  for (int i = 0; i < 4; ++i) {
+    f.Click("BtnSave");
+  }
+  EXPECT_EQ(f.dialogs.messages,
+            (QStringList{QStringLiteral("Error file's name"), QStringLiteral("open Creat file error!\n")}));
+  EXPECT_FALSE(fs::exists(dir / "*.ini"));
+}
+
+}  // namespace
+}  // namespace panelix
