@@ -12,11 +12,14 @@
 #include <QScrollArea>
 #include <QStatusBar>
 #include <QVBoxLayout>
+#include <ctime>
 #include <exception>
 
 #include "base/codepage.h"
 #include "base/error.h"
+#include "infoblock/info_block.h"
 #include "project/bin_folder.h"
+#include "project/make_bin.h"
 #include "ui/ini_error_window.h"
 
 namespace panelix::ui {
@@ -24,6 +27,14 @@ namespace panelix::ui {
 namespace {
 
 constexpr char kOpenFailed[] = "Fail to Open the file";
+
+// The build time stamped into the info block: the local clock now.
+infoblock::BuildTime LocalBuildTime() {
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec};
+}
 
 QString Text(const char* text) {
   return QString::fromUtf8(text);
@@ -334,6 +345,51 @@ void TForm8::Edit1Enter() {
   SetEditLine(m_commands.items[static_cast<std::size_t>(m_commands.selected)]);
 }
 
-void TForm8::MakeBin() {}
+void TForm8::MakeBin() {
+  project::MakeBinInput input;
+  input.binFolder = m_binFolder;
+  input.binList = m_bins.items;
+  input.commandList = m_commands.items;
+  input.blockSize = m_checkBoxNFBIN->isChecked() ? infoblock::kLargeBlockSize : infoblock::kSmallBlockSize;
+  input.buildTime = LocalBuildTime();
+  if (m_errorWindow != nullptr) {
+    m_errorWindow->ClearReport();
+  }
+  const MessageFn message = [this](const std::string& text) {
+    m_dialogs.Message(this, QString::fromStdString(text));
+  };
+  const std::optional<project::BuiltImage> image =
+      project::BuildInfoBlock(input, message, [this](const std::vector<std::string>& lines) {
+        if (m_errorWindow != nullptr) {
+          m_errorWindow->ShowReport(lines);
+        }
+      });
+  if (!image) {
+    return;
+  }
+
+  const QStringList binFilter{QStringLiteral("*.bin")};
+  const std::optional<QString> infoChosen =
+      m_dialogs.SaveFile(this, QStringLiteral("Save Info Bin"), StartFolder(m_outputFolder),
+                         QStringLiteral("UserInfo"), binFilter);
+  if (!infoChosen) {
+    return;
+  }
+  const std::string typed = NativePath(*infoChosen);
+  const std::string infoName = project::InfoBinName(typed);
+  m_outputFolder = project::FolderOfPath(infoName);
+  project::WriteInfoBin(infoName, *image);
+  project::WriteReport(project::ReportName(typed), *image);
+
+  const std::optional<QString> flashChosen =
+      m_dialogs.SaveFile(this, QStringLiteral("Save Flash Image"), StartFolder(m_outputFolder),
+                         QStringLiteral("Panelix_Flash"), binFilter);
+  if (!flashChosen) {
+    return;
+  }
+  if (project::WriteFlashImage(project::InfoBinName(NativePath(*flashChosen)), *image)) {
+    m_dialogs.Message(this, QStringLiteral("OK"));
+  }
+}
 
 }  // namespace panelix::ui

@@ -16,6 +16,11 @@
 #include "ui/ini_error_window.h"
 #include "ui/project_window.h"
 
+// Readable failure output for texts of the window.
+inline void PrintTo(const QString& text, std::ostream* out) {
+  *out << '"' << text.toStdString() << '"';
+}
+
 namespace panelix {
 namespace {
 
@@ -237,6 +242,83 @@ TEST(ProjectWindow, SaveKeepsUneditedBytesAndEncodesEditedLines) {
   EXPECT_EQ(f.dialogs.messages,
             (QStringList{QStringLiteral("Error file's name"), QStringLiteral("open Creat file error!\n")}));
   EXPECT_FALSE(fs::exists(dir / "*.ini"));
+}
+
+// A usable project of a 1024 x 600 module with the given command lines, LF line ends.
+std::string ProjectText(const std::string& commands) {
+  return "; demo module\n[INFO]\nPCVersion = 10\nCOMPort = UART\nBaudrate = 115200\nPCBVersion = 12\n"
+         "MCUBit = 8\nMCUType = STM\nCX9Type = CX-2\nCX9IF = SPI\nXSIZE = 1024\nYSIZE = 600\nVBPD = 20\n"
+         "VFPD = 12\nVSPW = 3\nHBPD = 140\nHFPD = 160\nHSPW = 20\nPCLKRISING = True\nHSYNCPolarity = 0\n"
+         "VSYNCPolarity = 0\nDEPolarity = 1\nRGBSequence = RGB\nColorDepth = 16\nFlashType = NOR\n"
+         "FlashSize = 128\n\n[USERCMD]\n; commands\n\n" +
+         commands;
+}
+
+TEST(ProjectWindow, MakeBinWritesInfoBinReportAndFlashImage) {
+  TempFolder dir;
+  std::string bootloader(367, '\0');
+  for (std::size_t i = 0; i < bootloader.size(); ++i) {
+    bootloader[i] = static_cast<char>(i * 7 + 1);
+  }
+  dir.Write("Bootloader.bin", bootloader);
+  dir.Write("p.ini", ProjectText(""));
+  fs::create_directory(dir / "out");
+  Fixture f;
+  f.dialogs.openAnswers = {dir.Q("Bootloader.bin"), dir.Q("p.ini")};
+  f.Click("BtnAddAll");
+  ASSERT_GE(f.Commands()->count(), 30);
+
+  f.dialogs.saveAnswers = {dir.Q("out/demo"), dir.Q("out/flash")};
+  f.Click("Button1");
+  EXPECT_EQ(f.dialogs.messages, QStringList{QStringLiteral("OK")});
+  EXPECT_EQ(f.dialogs.lastSaveProposed, QStringLiteral("Panelix_Flash"));
+  EXPECT_EQ(f.dialogs.lastSaveFolder, dir.Q("out/"));
+  const std::string info = dir.Read("out/demo.bin");
+  ASSERT_EQ(info.size(), 0x20000U);
+  EXPECT_EQ(info.substr(0, 367), bootloader);
+  EXPECT_EQ(info.substr(0x400, 2), std::string("\x10\x00", 2));  // the settings from [INFO]
+  EXPECT_EQ(info.substr(0x600, 2), std::string(2, '\0'));        // no pictures
+  EXPECT_EQ(dir.Read("out/flash.bin"), info);
+  EXPECT_TRUE(fs::exists(dir / "out/demo.txt"));
+  EXPECT_FALSE(f.errors.isVisible());
+
+  // Cancelling the first dialog writes nothing; cancelling the second keeps the info bin and report.
+  f.dialogs.messages.clear();
+  f.dialogs.saveAnswers = {std::nullopt, dir.Q("out/second.bin"), std::nullopt, QString()};
+  f.Click("Button1");
+  f.Click("Button1");
+  EXPECT_TRUE(fs::exists(dir / "out/second.bin"));
+  EXPECT_TRUE(fs::exists(dir / "out/second.bin.txt"));
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir / "out"), fs::directory_iterator()), 5);
+  f.Click("Button1");
+  EXPECT_EQ(f.dialogs.messages, QStringList{QStringLiteral("Error file's name")});
+  EXPECT_EQ(f.dialogs.unexpected, 0);
+}
+
+TEST(ProjectWindow, MakeBinStopsOnMissingInputAndShowsTheOrderReport) {
+  TempFolder dir;
+  dir.Write("Bootloader.bin", std::string(367, '\x11'));
+  dir.Write("short.ini", "[INFO]\nA=1\n");
+  dir.Write("order.ini", ProjectText("80h#01:1\n80h#00:2\n"));
+  Fixture f;
+  f.Click("Button1");
+  f.dialogs.openAnswers = {dir.Q("Bootloader.bin"), dir.Q("short.ini")};
+  f.Click("BtnAddAll");
+  f.Click("Button1");
+  // An empty window lacks both; the short project only its info data.
+  EXPECT_EQ(f.dialogs.messages, (QStringList{QStringLiteral("There aren't any picture data!"),
+                                             QStringLiteral("There aren't any info data!"),
+                                             QStringLiteral("There aren't any info data!")}));
+
+  f.dialogs.openAnswers = {dir.Q("order.ini")};
+  f.Click("BtnInput");
+  f.Click("Button1");
+  EXPECT_TRUE(f.errors.isVisible());
+  const QString report = f.errors.findChild<QPlainTextEdit*>(QStringLiteral("Memo1"))->toPlainText();
+  EXPECT_EQ(report, QStringLiteral(
+                        "Command 80h error:\n80h#01:1\n80h#00:2\n\nNew command 80h:\n80h#00:2\n80h#01:1\n"));
+  EXPECT_EQ(f.dialogs.messages.size(), 3);
+  EXPECT_EQ(f.dialogs.unexpected, 0);
 }
 
 }  // namespace
