@@ -53,11 +53,16 @@ std::string Hex8(std::uint32_t value) {
   return "0x" + HexUpper(value, 8);
 }
 
-std::string PictureRow(std::uint32_t w, std::uint32_t h, std::uint32_t address, std::uint32_t length,
-                       const std::string& comment) {
-  return "{" + std::to_string(static_cast<std::int32_t>(w)) + "," +
-         std::to_string(static_cast<std::int32_t>(h)) + "," + Hex8(address) + "," + Hex8(length) + "}" +
-         comment;
+// Appends one report row, part by part.
+void AppendRow(std::string& report, std::initializer_list<std::string_view> parts) {
+  for (std::string_view part : parts) {
+    report.append(part);
+  }
+  report.append("\r\n");
+}
+
+std::string Decimal(std::uint32_t value) {
+  return std::to_string(static_cast<std::int32_t>(value));
 }
 
 }  // namespace
@@ -213,11 +218,9 @@ void ResourcePasses::ReadRows(BinKind kind, const std::string& name, int setInde
     const auto& [w, h, a, length] = row->values;
     const std::uint32_t address = a + Running();  // 32-bit flash address, as the module reads it
     m_block.PutPicture(n, {w, h, address, length});
-    m_report += PictureRow(w, h, address, length, row->comment);
-    if (kind == BinKind::Picture) {
-      m_report += "---Picture No." + std::to_string(n);
-    }
-    m_report += "\r\n";
+    const std::string number = kind == BinKind::Picture ? "---Picture No." + std::to_string(n) : "";
+    AppendRow(m_report, {"{", Decimal(w), ",", Decimal(h), ",", Hex8(address), ",", Hex8(length), "}",
+                         row->comment, number});
     switch (kind) {
       case BinKind::Number:
       case BinKind::ColorNum: {
@@ -260,8 +263,8 @@ void ResourcePasses::RunFont() {
       const FontSlot slot = FontSlotOfName(name);
       const auto length = static_cast<std::uint32_t>(size);
       m_block.PutFont(slot.slot, {slot.sizeCode, Running(), length});
-      m_report += "{" + std::to_string(slot.sizeCode) + "," + Hex8(Running()) + "," + Hex8(length) + "},//" +
-                  name + "\r\n";
+      AppendRow(m_report,
+                {"{", std::to_string(slot.sizeCode), ",", Hex8(Running()), ",", Hex8(length), "},//", name});
     }
     Place(name, BinKind::Font, size);
   }
@@ -280,8 +283,8 @@ void ResourcePasses::RunSound() {
       }
       const auto length = static_cast<std::uint32_t>(size);
       m_block.PutSound(number, {static_cast<std::uint8_t>(number), Running(), length});
-      m_report +=
-          "{" + std::to_string(number) + "," + Hex8(Running()) + "," + Hex8(length) + "},//" + name + "\r\n";
+      AppendRow(m_report,
+                {"{", std::to_string(number), ",", Hex8(Running()), ",", Hex8(length), "},//", name});
       ++number;
     }
     Place(name, BinKind::Wav, size);
@@ -301,7 +304,7 @@ void ResourcePasses::RunCursor() {
       }
       const auto length = static_cast<std::uint32_t>(size);
       m_block.PutCursor(count++, {Running(), length});
-      m_report += "{" + Hex8(Running()) + "," + Hex8(length) + "},//" + name + "\r\n";
+      AppendRow(m_report, {"{", Hex8(Running()), ",", Hex8(length), "},//", name});
     }
     Place(name, BinKind::Cursor, size);
   }
