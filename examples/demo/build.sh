@@ -26,6 +26,11 @@ echo "Output folder: $OUT"
 # --- cursor (cursor editor) ---
 
 # --- flash image (project builder) ---
+# The project lists every bin of the folder; the build time comes from SOURCE_DATE_EPOCH when it
+# is set, else from the clock. The listing says where each table and bin landed in the image.
+cp "$DEMO/project.ini" "$BINS/project.ini"
+"$PANELIX" make --bins "$BINS" --project "$BINS/project.ini" --info "$OUT/UserInfo" --flash "$OUT/Panelix_Flash"
+echo "Info bin: $OUT/UserInfo.bin, report: $OUT/UserInfo.txt, flash image: $OUT/Panelix_Flash.bin"
 
 echo "Bins written to $BINS:"
 ls -l "$BINS"
