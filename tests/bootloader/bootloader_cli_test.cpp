@@ -1,0 +1,77 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "bootloader/register_script.h"
+#include "support/cli_runner.h"
+
+namespace panelix::bootloader {
+namespace {
+
+TEST(BootloaderCli, DefaultsAndFlagsGiveTheWindowsBlock) {
+  test::TempDir dir;
+  auto result = test::RunCli({"bootloader", "-o", "Bootloader"}, dir.Path());
+  ASSERT_EQ(result.exitCode, 0) << result.err;
+  EXPECT_EQ(test::ReadBytes(dir / "Bootloader.bin"), BuildBootloader(BootloaderParameters{}));
+
+  result = test::RunCli({"bootloader",
+                         "--xsize",
+                         "480",
+                         "--ysize",
+                         "272",
+                         "--hsbp",
+                         "0x2B",
+                         "--lcd-if",
+                         "24",
+                         "--rgb-order",
+                         "bgr",
+                         "--canvas",
+                         "linear16",
+                         "--spi-speed",
+                         "8",
+                         "--spi",
+                         "0",
+                         "--pclk-rise",
+                         "--de-mode",
+                         "--pwm",
+                         "150",
+                         "-o",
+                         (dir / "b.bin").string()});
+  ASSERT_EQ(result.exitCode, 0) << result.err;
+  BootloaderParameters p;
+  p.xsize = 480, p.ysize = 272, p.hsbp = 43, p.lcdif = 0, p.lcdrgb = 5, p.canvas = 5, p.speed = 3, p.spi = 0;
+  p.pclk = false, p.dem = true, p.pwm = 150;
+  EXPECT_EQ(test::ReadBytes(dir / "b.bin"), BuildBootloader(p));
+}
+
+TEST(BootloaderCli, HexPrintsTheViewWithoutWriting) {
+  test::TempDir dir;
+  const auto result = test::RunCli({"bootloader", "--hex"}, dir.Path());
+  ASSERT_EQ(result.exitCode, 0) << result.err;
+  const std::string head = "61 72 77 63 77 62 78 67 //ID \n11 05 13 8A \n";
+  EXPECT_EQ(result.out.substr(0, head.size()), head);
+  EXPECT_TRUE(std::filesystem::is_empty(dir.Path()));
+}
+
+TEST(BootloaderCli, BadNumbersFailWithTheWindowsMessagesAndWriteNothing) {
+  const std::vector<std::pair<std::vector<std::string>, std::string>> cases{
+      {{"--xsize", ""}, "'' is not a valid integer value\n"},
+      {{"--pwm", "7O"}, "'7O' is not a valid integer value\n"},
+      {{"--mclk-n", "0"}, "Division by zero\n"},
+      {{"--mclk-n", "1001"}, "Division by zero\n"},
+  };
+  for (const auto& [flags, message] : cases) {
+    SCOPED_TRACE(flags.front());
+    test::TempDir dir;
+    test::WriteBytes(dir / "Bootloader.bin", {1, 2, 3});
+    std::vector<std::string> args{"bootloader", "-o", "Bootloader"};
+    args.insert(args.end(), flags.begin(), flags.end());
+    const auto result = test::RunCli(args, dir.Path());
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.err, message);
+    EXPECT_EQ(test::ReadBytes(dir / "Bootloader.bin"), (std::vector<std::uint8_t>{1, 2, 3}));
+  }
+}
+
+}  // namespace
+}  // namespace panelix::bootloader

@@ -1,0 +1,160 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "base/error.h"
+#include "combiner/combine.h"
+#include "support/cli_runner.h"
+
+namespace panelix::combiner {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+Bytes Repeat(std::uint8_t value, std::size_t count) {
+  return Bytes(count, value);
+}
+
+Bytes Join(std::initializer_list<Bytes> parts) {
+  Bytes all;
+  for (const auto& part : parts) {
+    all.insert(all.end(), part.begin(), part.end());
+  }
+  return all;
+}
+
+std::string Text(const std::filesystem::path& path) {
+  const auto bytes = test::ReadBytes(path);
+  return {bytes.begin(), bytes.end()};
+}
+
+std::string ErrorOf(const std::function<void()>& action) {
+  try {
+    action();
+  } catch (const panelix::Error& e) {
+    return e.what();
+  }
+  return "no error";
+}
+
+class CombineTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    test::WriteBytes(m_dir / "a.bin", Repeat(0xA1, 0x100));
+    test::WriteBytes(m_dir / "b.bin", Repeat(0xB2, 0x10));
+    test::WriteBytes(m_dir / "c.bin", Repeat(0xC3, 8));
+  }
+  CombineSlot Slot(const std::string& file, std::int32_t start, std::int32_t length) const {
+    return {(m_dir / file).string(), start, length};
+  }
+  CombineResult Combine(const std::vector<CombineSlot>& slots, const std::string& name = "out") {
+    m_rows.clear();
+    m_messages.clear();
+    return CombineFiles(
+        slots, (m_dir / name).string(), [this](const std::string& row) { m_rows.push_back(row); },
+        [this](const std::string& text) { m_messages.push_back(text); });
+  }
+
+  test::TempDir m_dir;
+  std::vector<std::string> m_rows;
+  std::vector<std::string> m_messages;
+};
+
+TEST_F(CombineTest, PlacesFilesAtTheirStartsWithGapsOverlapsShortAndLongFiles) {
+  struct Case {
+    const char* what;
+    std::vector<CombineSlot> slots;
+    Bytes expected;
+  };
+  const std::vector<Case> cases{
+      {"back to back",
+       {Slot("a.bin", 0, 0x100), Slot("b.bin", 0x100, 0x10)},
+       Join({Repeat(0xA1, 256), Repeat(0xB2, 16)})},
+      {"gap of 0xFF",
+       {Slot("a.bin", 0, 0x100), Slot("b.bin", 512, 0x10)},
+       Join({Repeat(0xA1, 256), Repeat(0xFF, 256), Repeat(0xB2, 16)})},
+      {"overlap follows the previous file",
+       {Slot("a.bin", 0, 0x100), Slot("b.bin", 100, 0x10)},
+       Join({Repeat(0xA1, 256), Repeat(0xB2, 16)})},
+      {"gap measured from the previous start asked for, not where it landed",
+       {Slot("a.bin", 0, 0x100), Slot("b.bin", 100, 0x10), Slot("c.bin", 120, 8)},
+       Join({Repeat(0xA1, 256), Repeat(0xB2, 16), Repeat(0xFF, 4), Repeat(0xC3, 8)})},
+      {"short file padded with 0x00, long file cut",
+       {Slot("c.bin", 0, 12), Slot("a.bin", 20, 3)},
+       Join({Repeat(0xC3, 8), Repeat(0x00, 4), Repeat(0xFF, 8), Repeat(0xA1, 3)})},
+      {"slot 1 placed at 0 whatever its field says", {Slot("c.bin", 50, 8)}, Repeat(0xC3, 8)},
+      {"nothing chosen", {}, {}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const auto result = Combine(c.slots);
+    EXPECT_EQ(result.outputName, (m_dir / "out.bin").string());
+    EXPECT_EQ(test::ReadBytes(m_dir / "out.bin"), c.expected);
+    EXPECT_EQ(m_rows.size(), c.slots.size());
+    EXPECT_TRUE(result.addressListWritten);
+  }
+}
+
+TEST_F(CombineTest, RowsShowTheAddressesAskedForAndGoToTheAddressList) {
+  test::WriteBytes(m_dir / "all.bin", Repeat(0x77, 5000));
+  test::WriteText(m_dir / "all-Addr.txt", std::string(3000, 'x'));
+  const auto result = Combine({Slot("a.bin", 0, 0x100), Slot("b.bin", 100, 0x10)}, "all");
+  const std::string a = (m_dir / "a.bin").string();
+  const std::string b = (m_dir / "b.bin").string();
+  const std::vector<std::string> rows{"{0x00000000, 0x00000100}, //" + a, "{0x00000064, 0x00000010}, //" + b};
+  EXPECT_EQ(m_rows, rows);
+  EXPECT_EQ(result.rows, rows);
+  // Both files replaced whole, however long they were.
+  EXPECT_EQ(test::ReadBytes(m_dir / "all.bin").size(), 0x110U);
+  EXPECT_EQ(Text(m_dir / "all-Addr.txt"), rows[0] + "\r\n" + rows[1] + "\r\n");
+  EXPECT_TRUE(m_messages.empty());
+}
+
+TEST_F(CombineTest, FailuresSayWhatFailedAndKeepWhatTheyShould) {
+  test::WriteBytes(m_dir / "out.bin", Repeat(0x55, 4));
+  const std::string missingFolder = (m_dir / "no" / "such.bin").string();
+  EXPECT_EQ(ErrorOf([&] {
+              CombineFiles(
+                  {}, "", [](auto&) {}, NoMessage);
+            }),
+            "Error file's name");
+  EXPECT_EQ(ErrorOf([&] {
+              CombineFiles(
+                  {}, missingFolder, [](auto&) {}, NoMessage);
+            }),
+            "Can't open " + missingFolder);
+  EXPECT_EQ(test::ReadBytes(m_dir / "out.bin"), Repeat(0x55, 4));
+
+  // A file that cannot be opened: the earlier slots are in the output, no address list.
+  const std::vector<CombineSlot> slots{
+      Slot("a.bin", 0, 0x100), {missingFolder, 0x200, 4}, Slot("c.bin", 0, 8)};
+  EXPECT_EQ(ErrorOf([&] { Combine(slots); }), "Can't open " + missingFolder);
+  EXPECT_EQ(test::ReadBytes(m_dir / "out.bin"), Repeat(0xA1, 0x100));
+  EXPECT_EQ(m_rows.size(), 1U);
+  EXPECT_FALSE(std::filesystem::exists(m_dir / "out-Addr.txt"));
+
+  // The address list's name is taken by a folder: the output is complete, the user is told.
+  std::filesystem::create_directory(m_dir / "dir-Addr.txt");
+  const auto result = Combine({Slot("c.bin", 0, 8)}, "dir");
+  EXPECT_FALSE(result.addressListWritten);
+  EXPECT_EQ(m_messages, std::vector<std::string>{"The file might not be accessibl."});
+  EXPECT_EQ(test::ReadBytes(m_dir / "dir.bin"), Repeat(0xC3, 8));
+}
+
+TEST_F(CombineTest, AFileThatVanishedIsCreatedEmptyAndCountsAsZeros) {
+  const auto result = Combine({Slot("c.bin", 0, 8), Slot("gone.bin", 10, 3)});
+  EXPECT_EQ(test::ReadBytes(m_dir / "out.bin"), Join({Repeat(0xC3, 8), Repeat(0xFF, 2), Repeat(0x00, 3)}));
+  EXPECT_TRUE(std::filesystem::exists(m_dir / "gone.bin"));
+  EXPECT_EQ(ChosenFileSize(m_dir / "a.bin"), 0x100);
+  EXPECT_EQ(ErrorOf([&] { ChosenFileSize(m_dir.Path()); }), "The file might not be accessibl.");
+}
+
+TEST_F(CombineTest, OutputMayBeOneOfItsOwnInputs) {
+  Combine({Slot("a.bin", 0, 0x100), Slot("b.bin", 0x100, 0x10)}, "a.bin");
+  EXPECT_EQ(test::ReadBytes(m_dir / "a.bin"), Join({Repeat(0xA1, 256), Repeat(0xB2, 16)}));
+}
+
+}  // namespace
+}  // namespace panelix::combiner
