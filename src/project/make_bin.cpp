@@ -48,6 +48,31 @@ class BinReader {
   int m_fd;
 };
 
+// Puts a finished image in place of path. The old image, if any, is first moved aside and removed
+// once the new one is in place: some file systems (ext4) write a file out at once when it is
+// renamed over another, which would make a large image several times slower to put in place than
+// to copy. Should the final rename fail, the old image is moved back.
+void CommitImage(ReplacingFile& image, const std::filesystem::path& path) {
+  std::error_code error;
+  if (!std::filesystem::exists(std::filesystem::symlink_status(path, error))) {
+    image.Commit();
+    return;
+  }
+  const std::filesystem::path aside = path.string() + ".old-" + std::to_string(::getpid());
+  std::filesystem::rename(path, aside, error);
+  if (error) {
+    image.Commit();
+    return;
+  }
+  try {
+    image.Commit();
+  } catch (...) {
+    std::filesystem::rename(aside, path, error);
+    throw;
+  }
+  std::filesystem::remove(aside, error);
+}
+
 }  // namespace
 
 std::optional<BuiltImage> BuildInfoBlock(const MakeBinInput& input, const MessageFn& message,
@@ -157,7 +182,7 @@ bool WriteFlashImage(const std::filesystem::path& path, const BuiltImage& image,
       throw Error(bin.path.string() + " has changed since Make Bin read it!");
     }
   }
-  out.Commit();
+  CommitImage(out, path);
   return true;
 }
 

@@ -358,6 +358,16 @@ TEST(MakeBinTest, ImageStopsWhenABinVanishedOrChangedAndKeepsTheOldImage) {
   }
   EXPECT_EQ(ReadBytes(dir / "flash.bin"), (std::vector<std::uint8_t>{1, 2, 3}));
   EXPECT_THROW(WriteFlashImage(dir / "no-such-folder" / "flash.bin", *run.image), Error);
+
+  // With the bin back, the new image replaces the old one and nothing is left beside it.
+  WriteBytes(dir / "Wav-a.bin", Pattern(8, 0));
+  ASSERT_TRUE(WriteFlashImage(dir / "flash.bin", *run.image));
+  EXPECT_EQ(ReadBytes(dir / "flash.bin").size(), 0x20000u + 4 + 8);
+  int files = 0;
+  for ([[maybe_unused]] const auto& entry : fs::directory_iterator(dir.Path())) {
+    ++files;
+  }
+  EXPECT_EQ(files, 4);
 }
 
 TEST(MakeBinTest, OutputNames) {
