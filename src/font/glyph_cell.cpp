@@ -53,12 +53,13 @@ void GrayCell(GlyphCell& cell) {
   constexpr double kGreen = static_cast<double>(0.587f);
   constexpr double kBlue = static_cast<double>(0.114f);
   for (std::uint32_t& p : cell.pixels) {
-    if (p == kWhite) {
+    // White, and any gray pixel, keeps its level: the weights sum to just above 1.
+    if ((((p >> 8) ^ p) & 0xFFFFu) == 0) {
       continue;
     }
-    const double r = (p >> 16) & 0xFFu;
-    const double g = (p >> 8) & 0xFFu;
-    const double b = p & 0xFFu;
+    const std::uint32_t r = (p >> 16) & 0xFFu;
+    const std::uint32_t g = (p >> 8) & 0xFFu;
+    const std::uint32_t b = p & 0xFFu;
     const auto level = static_cast<std::uint32_t>(r * kRed + g * kGreen + b * kBlue);
     p = level * 0x010101u;
   }

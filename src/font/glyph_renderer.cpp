@@ -31,15 +31,36 @@ int Ascent(FT_Face face, int pixelHeight) {
   return static_cast<int>((face->size->metrics.ascender + 63) >> 6);
 }
 
-std::uint8_t Coverage(const FT_Bitmap& bitmap, unsigned x, unsigned y) {
-  const unsigned char* row = bitmap.buffer + static_cast<std::ptrdiff_t>(y) * bitmap.pitch;
-  if (bitmap.pixel_mode == FT_PIXEL_MODE_MONO) {
-    return (row[x >> 3] & (0x80u >> (x & 7u))) != 0 ? 255 : 0;
+// Darkens a cell pixel by a coverage of 1..255; where glyphs overlap the darker pixel wins.
+inline void Ink(std::uint32_t& pixel, unsigned coverage) {
+  const std::uint32_t level = std::min<std::uint32_t>(pixel & 0xFFu, 255u - coverage);
+  pixel = level * 0x010101u;
+}
+
+// Lays a rendered glyph bitmap over the cell with its top-left at (left, top), clipped to the cell.
+void Composite(const FT_Bitmap& bitmap, long left, long top, GlyphCell& cell) {
+  const long x0 = std::max(0L, -left);
+  const long y0 = std::max(0L, -top);
+  const long x1 = std::min(static_cast<long>(bitmap.width), static_cast<long>(cell.width) - left);
+  const long y1 = std::min(static_cast<long>(bitmap.rows), static_cast<long>(cell.height) - top);
+  for (long y = y0; y < y1; ++y) {
+    const unsigned char* row = bitmap.buffer + static_cast<std::ptrdiff_t>(y) * bitmap.pitch;
+    std::uint32_t* out = &cell.At(0, static_cast<int>(top + y)) + left;
+    if (bitmap.pixel_mode == FT_PIXEL_MODE_MONO) {
+      for (long x = x0; x < x1; ++x) {
+        if ((row[x >> 3] & (0x80u >> (x & 7))) != 0) {
+          out[x] = 0;  // full coverage: black
+        }
+      }
+    } else if (bitmap.pixel_mode == FT_PIXEL_MODE_GRAY && bitmap.num_grays > 1) {
+      const unsigned grays = static_cast<unsigned>(bitmap.num_grays - 1);
+      for (long x = x0; x < x1; ++x) {
+        if (row[x] != 0) {
+          Ink(out[x], grays == 255 ? row[x] : row[x] * 255u / grays);
+        }
+      }
+    }
   }
-  if (bitmap.pixel_mode == FT_PIXEL_MODE_GRAY && bitmap.num_grays > 1) {
-    return static_cast<std::uint8_t>(row[x] * 255u / static_cast<unsigned>(bitmap.num_grays - 1));
-  }
-  return 0;
 }
 
 }  // namespace
@@ -86,28 +107,7 @@ void GlyphRenderer::Draw(std::u16string_view text, int originX, int originY, Gly
       continue;
     }
     const FT_GlyphSlot slot = face->glyph;
-    const FT_Bitmap& bitmap = slot->bitmap;
-    const long left = penX + slot->bitmap_left;
-    const long top = baseline - slot->bitmap_top;
-    for (unsigned y = 0; y < bitmap.rows; ++y) {
-      const long cy = top + static_cast<long>(y);
-      if (cy < 0 || cy >= cell.height) {
-        continue;
-      }
-      for (unsigned x = 0; x < bitmap.width; ++x) {
-        const long cx = left + static_cast<long>(x);
-        if (cx < 0 || cx >= cell.width) {
-          continue;
-        }
-        const std::uint8_t ink = Coverage(bitmap, x, y);
-        if (ink == 0) {
-          continue;
-        }
-        std::uint32_t& pixel = cell.At(static_cast<int>(cx), static_cast<int>(cy));
-        const std::uint32_t level = std::min<std::uint32_t>(pixel & 0xFFu, 255u - ink);
-        pixel = level * 0x010101u;
-      }
-    }
+    Composite(slot->bitmap, penX + slot->bitmap_left, baseline - slot->bitmap_top, cell);
     penX += (slot->advance.x + 32) >> 6;
   }
 }
