@@ -20,6 +20,10 @@ echo "Output folder: $OUT"
 # --- GIF animations (GIF converter) ---
 
 # --- fonts (font library generator) ---
+# Names tell the project builder the font slot (characters 5-6) and the size code (8-9).
+"$PANELIX" --codepage 936 font library --set gb2312 --width 16 --height 16 -o "$BINS/Font_C1_16"
+"$PANELIX" --codepage 936 font string "$DEMO/fonts/menu.txt" --width 16 --height 16 -o "$BINS/Font_C2_16"
+"$PANELIX" --codepage 936 font ascii --width 8 --height 16 -o "$BINS/Font_D1_16"
 
 # --- sounds (WAV converter) ---
 
