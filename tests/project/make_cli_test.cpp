@@ -23,6 +23,17 @@ std::string ProjectText(const std::vector<std::string>& lines) {
   return text;
 }
 
+// 750 command lines of 41 bytes each: more than the command region holds.
+std::vector<std::string> ManyCommands() {
+  std::vector<std::string> lines;
+  for (const char* code : {"F0h", "F1h", "F2h"}) {
+    for (int i = 0; i < 250; ++i) {
+      lines.push_back(std::string(code) + "#00:1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16,17,18,19,20");
+    }
+  }
+  return lines;
+}
+
 // A bin folder with one picture bin, one sound bin and a project beside them.
 struct Fixture {
   TempDir dir;
@@ -131,6 +142,7 @@ TEST(MakeCliTest, FailuresSayWhyAndWriteNothing) {
        nullptr,
        {"Command 82h error:", "82h#02:1", "82h#01:2", "New command 82h:", "82h #00:", "82h#01:2",
         "82h#02:1"}},
+      {"command region full", ManyCommands(), nullptr, {"Command list too long"}},
       {"no bins",
        {},
        [](const Fixture& f) {
