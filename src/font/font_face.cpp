@@ -66,6 +66,10 @@ FontSource ResolveFont(const FontChoice& choice) {
   if (!choice.family.empty() && std::filesystem::is_regular_file(choice.family, ec)) {
     return FontSource{choice.family, 0, choice.family};
   }
+  if (choice.family.find('/') != std::string::npos) {
+    // A path, not a family: falling back to another face would hide the typo.
+    throw Error("Cannot open the font " + choice.family);
+  }
   // fontconfig's configuration is loaded once per process and guarded by its own lock; the
   // lookups are kept on one thread at a time all the same.
   static std::mutex lock;

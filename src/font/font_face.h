@@ -22,7 +22,7 @@ struct FontSource {
 // up through fontconfig, asking for Simplified Chinese coverage; when the family is not installed
 // (the default "宋体" on most machines) the first face of fontconfig's fallback list that draws
 // CJK ideographs is taken, so the default lands on an installed Song/Ming-style face. Throws
-// panelix::Error when no font can be found at all.
+// panelix::Error for a path (a name with "/") that is not a file and when no font can be found.
 FontSource ResolveFont(const FontChoice& choice);
 
 }  // namespace panelix::font

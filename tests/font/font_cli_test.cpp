@@ -74,6 +74,10 @@ TEST(FontCli, FailuresGiveTheirMessageAndWriteNothing) {
       {{"font", "string", "missing.txt", "-o", "keep"}, "Fail to Open the file\n"},
       {{"font", "ascii", "--width", "1q", "-o", "keep"}, "'1q' is not a valid integer value\n"},
       {{"font", "ascii", "-o", "nofolder/f"}, "open Creat file error!\n\n"},
+      {{"font", "ascii", "--font", "./fonts/missing.ttf", "-o", "keep"},
+       "Cannot open the font ./fonts/missing.ttf\n"},
+      {{"font", "ascii", "--width", "300", "-o", "keep"},
+       "Font Width and Font Height must be between 0 and 256.\n"},
   };
   for (const Case& c : cases) {
     const CliResult r = RunCli(c.args, dir.Path());
