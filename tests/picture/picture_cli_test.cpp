@@ -1,0 +1,68 @@
+#include <gtest/gtest.h>
+
+#include "fixtures.h"
+#include "support/cli_runner.h"
+
+namespace panelix::picture {
+namespace {
+
+using fx::Bytes;
+using panelix::test::ReadBytes;
+using panelix::test::RunCli;
+using panelix::test::TempDir;
+
+TEST(PictureCli, ConvertsFilesAndFoldersInOrder) {
+  TempDir dir;
+  std::filesystem::create_directories(dir / "ui" / "sub");
+  panelix::test::WriteBytes(dir / "ui" / "b.png", fx::EncodePng(2, 1, 2, {255, 0, 0, 0, 0, 255}));
+  panelix::test::WriteBytes(dir / "ui" / "sub" / "c.bmp",
+                            fx::MakeBmp({.width = 1, .height = 1, .data = {0, 0xFF, 0, 0}}));
+  panelix::test::WriteBytes(dir / "a.png", fx::EncodePng(1, 1, 6, {0x12, 0x34, 0x56, 0x80}));
+  const auto out = (dir / "Picture-main").string();
+  const auto r = RunCli({"picture", "--format", "r5g6b5", "--argb-png", "-o", out, (dir / "a.png").string(),
+                         (dir / "ui").string()});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(ReadBytes(out + ".bin"), (Bytes{0x35, 0x81, 0x00, 0xF8, 0x1F, 0x00, 0xE0, 0x07}));
+  const std::string rows = "{1, 1, 0x00000000, 0x00000002},//" + (dir / "a.png").string() +
+                           "\r\n{2, 1, 0x00000002, 0x00000004},//" + (dir / "ui" / "b.png").string() +
+                           "\r\n{1, 1, 0x00000006, 0x00000002},//" + (dir / "ui" / "sub" / "c.bmp").string() +
+                           "\r\n";
+  const Bytes list = ReadBytes(dir / "Picture-main-Addr.txt");
+  EXPECT_EQ(std::string(list.begin(), list.end()), rows);
+  EXPECT_NE(r.out.find("3 pictures, 8 bytes"), std::string::npos) << r.out;
+  // b.png has no alpha channel: the message, then 5-6-5 bytes in its place.
+  EXPECT_NE(r.err.find("The png don't have Alpha"), std::string::npos) << r.err;
+}
+
+TEST(PictureCli, FailuresGiveTheirMessageAndStatusOne) {
+  TempDir dir;
+  const auto good = (dir / "a.bmp").string();
+  panelix::test::WriteBytes(good, fx::MakeBmp({.width = 1, .height = 1, .data = {0, 0, 0, 0}}));
+  const auto bad = (dir / "b.png").string();
+  panelix::test::WriteBytes(bad, {0x89, 'P', 'N', 'G'});
+  struct Case {
+    std::vector<std::string> args;
+    const char* err;
+  };
+  const Case cases[] = {
+      {{"picture", "-o", (dir / "x").string(), good, bad}, "Fail to convert "},
+      {{"picture", "-o", "", good}, "Error file's name"},
+      {{"picture", "-o", (dir / "x").string(), (dir / "empty").string()}, "Please input picture!"},
+      {{"picture", "-o", (dir / "no" / "x").string(), good}, "The file might not be accessibl."},
+      {{"picture", "--alpha", "", "-o", (dir / "x").string(), bad}, "Fail to convert "},
+      {{"picture", "--format", "rgb565", "-o", (dir / "x").string(), good}, "--format"},
+  };
+  std::filesystem::create_directories(dir / "empty");
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.args.back());
+    const auto r = RunCli(c.args);
+    EXPECT_NE(r.exitCode, 0);
+    EXPECT_NE(r.err.find(c.err), std::string::npos) << r.err;
+  }
+  // The first case kept the good picture and wrote no address list.
+  EXPECT_EQ(ReadBytes(dir / "x.bin").size(), 2U);
+  EXPECT_FALSE(std::filesystem::exists(dir / "x-Addr.txt"));
+}
+
+}  // namespace
+}  // namespace panelix::picture
