@@ -12,6 +12,7 @@
 #include <QScrollArea>
 #include <QStatusBar>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <ctime>
 #include <exception>
 
@@ -45,24 +46,49 @@ std::string NativePath(const QString& path) {
   return QFile::encodeName(path).toStdString();
 }
 
-// Shows the items of a list state in a list widget, rewriting only the rows that changed.
-void ShowList(QListWidget* widget, const project::ListState& list, bool asProjectText) {
-  const int count = static_cast<int>(list.items.size());
-  while (widget->count() > count) {
-    delete widget->takeItem(widget->count() - 1);
+QString ItemText(const std::string& item, bool asProjectText) {
+  return asProjectText ? ProjectLineText(item) : QFile::decodeName(QByteArray::fromStdString(item));
+}
+
+// Shows the items of a list state in a list widget. shown holds what the widget shows now; only
+// the rows between the unchanged head and tail of the list are rewritten, so editing one line of
+// a long project stays quick.
+void ShowList(QListWidget* widget, std::vector<std::string>& shown, const project::ListState& list,
+              bool asProjectText) {
+  const std::vector<std::string>& items = list.items;
+  std::size_t head = 0;
+  while (head < shown.size() && head < items.size() && shown[head] == items[head]) {
+    ++head;
   }
-  for (int row = 0; row < count; ++row) {
-    const std::string& item = list.items[static_cast<std::size_t>(row)];
-    const QString text =
-        asProjectText ? ProjectLineText(item) : QFile::decodeName(QByteArray::fromStdString(item));
-    if (row < widget->count()) {
-      if (widget->item(row)->text() != text) {
-        widget->item(row)->setText(text);
-      }
+  std::size_t tail = 0;
+  while (tail < shown.size() - head && tail < items.size() - head &&
+         shown[shown.size() - 1 - tail] == items[items.size() - 1 - tail]) {
+    ++tail;
+  }
+  const std::size_t oldEnd = shown.size() - tail;
+  const std::size_t newEnd = items.size() - tail;
+  const std::size_t rewritten = std::min(oldEnd, newEnd);
+  for (std::size_t row = head; row < rewritten; ++row) {
+    widget->item(static_cast<int>(row))->setText(ItemText(items[row], asProjectText));
+  }
+  for (std::size_t row = oldEnd; row > rewritten; --row) {
+    delete widget->takeItem(static_cast<int>(row - 1));
+  }
+  if (newEnd > rewritten) {
+    QStringList added;
+    added.reserve(static_cast<qsizetype>(newEnd - rewritten));
+    for (std::size_t row = rewritten; row < newEnd; ++row) {
+      added << ItemText(items[row], asProjectText);
+    }
+    if (tail == 0) {
+      widget->addItems(added);
     } else {
-      widget->addItem(text);
+      for (qsizetype i = 0; i < added.size(); ++i) {
+        widget->insertItem(static_cast<int>(rewritten) + static_cast<int>(i), added[i]);
+      }
     }
   }
+  shown = items;
   widget->setCurrentRow(list.selected);
 }
 
@@ -199,13 +225,13 @@ void TForm8::SetEditLine(const std::string& bytes) {
 
 void TForm8::ShowBinList() {
   m_refreshing = true;
-  ShowList(m_listBox1, m_bins, false);
+  ShowList(m_listBox1, m_shownBins, m_bins, false);
   m_refreshing = false;
 }
 
 void TForm8::ShowCommandList() {
   m_refreshing = true;
-  ShowList(m_listBox2, m_commands, true);
+  ShowList(m_listBox2, m_shownCommands, m_commands, true);
   m_refreshing = false;
 }
 

@@ -3,6 +3,7 @@
 #include <QString>
 #include <QWidget>
 #include <string>
+#include <vector>
 
 #include "project/project_file.h"
 #include "ui/dialogs.h"
@@ -75,6 +76,9 @@ class TForm8 : public QWidget {
   std::string m_editBytes;
   QString m_editShown;
   bool m_refreshing = false;
+  // What the two list widgets show now.
+  std::vector<std::string> m_shownBins;
+  std::vector<std::string> m_shownCommands;
 
   // Folders end with "/"; empty until first used.
   std::string m_binFolder;
