@@ -1,35 +1,263 @@
 #include "ui/main_window.h"
 
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QMenuBar>
+#include <QPixmap>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRegularExpressionValidator>
+#include <QScreen>
+#include <QScrollArea>
+#include <QSignalBlocker>
+#include <QThread>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <exception>
+
+#include "picture/folder_scan.h"
+#include "ui/radio_group.h"
 
 namespace panelix::ui {
 
-TForm1::TForm1(Dialogs& dialogs, QWidget* parent) : QMainWindow(parent), m_dialogs(dialogs) {
+namespace {
+
+const char kFailToOpen[] = "Fail to Open the file";
+
+// Paths travel to the core as the bytes the file system uses.
+std::string PathBytes(const QString& path) {
+  return QFile::encodeName(path).toStdString();
+}
+QString PathText(const std::string& path) {
+  return QFile::decodeName(QByteArray::fromStdString(path));
+}
+
+QStringList PictureFilters() {
+  return {QStringLiteral("All (*.gif;*.jpg;*.jpeg;*.png;*.bmp;*.tif;*.tiff;*.ico;*.emf;*.wmf)"),
+          QStringLiteral("JPEG Image File (*.jpg)"), QStringLiteral("JPEG Image File (*.jpeg)"),
+          QStringLiteral("Portable Network Graphics (*.png)"), QStringLiteral("Bitmaps (*.bmp)")};
+}
+
+QPushButton* MakeButton(const char* name, const char* caption, QWidget* parent) {
+  auto* button = new QPushButton(QString::fromLatin1(caption), parent);
+  button->setObjectName(QString::fromLatin1(name));
+  button->setMinimumHeight(30);
+  return button;
+}
+
+QCheckBox* MakeCheckBox(const char* name, const char* caption, QWidget* parent) {
+  auto* box = new QCheckBox(QString::fromLatin1(caption), parent);
+  box->setObjectName(QString::fromLatin1(name));
+  return box;
+}
+
+}  // namespace
+
+// The main window as the conversion run sees it.
+class TForm1::Host final : public picture::RunHost {
+ public:
+  explicit Host(TForm1& window) : m_w(window) {}
+
+  picture::ConvertOptions Options() override { return m_w.Options(); }
+  picture::Preview& CurrentPreview() override { return m_w.m_preview; }
+  int EntryCount() override { return m_w.m_listBox1->count(); }
+  std::string EntryText(int index) override {
+    const QListWidgetItem* item = m_w.m_listBox1->item(index);
+    return item != nullptr ? PathBytes(item->text()) : std::string();
+  }
+  std::string SelectedEntryText() override { return EntryText(m_w.m_listBox1->currentRow()); }
+  void SelectEntry(int index) override { m_w.SelectRow(index); }
+  void PreviewChanged() override { m_w.ShowPreview(); }
+  void ShowMessage(const std::string& text) override {
+    m_w.m_dialogs.Message(&m_w, QString::fromStdString(text));
+  }
+  void AppendMemoLine(const std::string& line) override {
+    m_w.m_memo1->appendPlainText(QString::fromStdString(line));
+  }
+  void ClearMemo() override { m_w.m_memo1->clear(); }
+  std::string MemoText() override { return m_w.m_memo1->toPlainText().toStdString(); }
+  bool Progress(int percent) override {
+    m_w.m_progressBar1->setValue(percent);
+    QCoreApplication::processEvents();
+    return true;
+  }
+
+ private:
+  TForm1& m_w;
+};
+
+TForm1::TForm1(Dialogs& dialogs, QWidget* parent)
+    : QMainWindow(parent), m_dialogs(dialogs), m_host(std::make_unique<Host>(*this)) {
   setObjectName(QStringLiteral("TForm1"));
   setWindowTitle(QStringLiteral("Panelix Tool V2.04  128K  Bmp ID two bytes"));
-  resize(1124, 637);
+  m_folder = QDir::currentPath();
+  if (!m_folder.endsWith(QLatin1Char('/'))) {
+    m_folder += QLatin1Char('/');
+  }
+
+  auto* central = new QWidget(this);
+  auto* layout = new QHBoxLayout(central);
+  layout->setContentsMargins(4, 4, 4, 4);
+  layout->setSpacing(4);
+  layout->addWidget(BuildPictureArea(), 1);
+  layout->addWidget(BuildControlPanel());
+  setCentralWidget(central);
   BuildMenu();
+
+  m_timer1 = new QTimer(this);
+  m_timer1->setObjectName(QStringLiteral("Timer1"));
+  m_timer1->setSingleShot(true);
+  connect(m_timer1, &QTimer::timeout, this, &TForm1::Timer1Timer);
+
+  resize(1124, 637);
+  // Centred on the screen when restored from maximized.
+  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+    move(screen->availableGeometry().center() - rect().center());
+  }
+  FormShow();
+}
+
+TForm1::~TForm1() = default;
+
+QWidget* TForm1::BuildControlPanel() {
+  auto* panel = new QGroupBox(QStringLiteral("Control"), this);
+  panel->setObjectName(QStringLiteral("Control"));
+  panel->setFixedWidth(202);
+  auto* v = new QVBoxLayout(panel);
+  v->setSpacing(6);
+
+  m_btnInputPicture = MakeButton("BtnInputPicture", "Input Picture", panel);
+  m_btnSConvert = MakeButton("BtnSConvert", "Single Convert", panel);
+  m_btnMConvert = MakeButton("BtnMConvert", "All Convert", panel);
+  m_btnExit = MakeButton("BtnExit", "Exit", panel);
+  for (QPushButton* b : {m_btnInputPicture, m_btnSConvert, m_btnMConvert, m_btnExit}) {
+    v->addWidget(b);
+  }
+
+  m_comboBox1 = new QComboBox(panel);
+  m_comboBox1->setObjectName(QStringLiteral("ComboBox1"));
+  m_comboBox1->addItems({QStringLiteral("R5G6B5"), QStringLiteral("R8G8B8"), QStringLiteral("Black_White")});
+  m_comboBox1->setCurrentIndex(0);
+  v->addWidget(m_comboBox1);
+
+  m_radioGroup1 =
+      new RadioGroup(QStringLiteral("RGB"), {QStringLiteral("RGB"), QStringLiteral("BGR")}, panel);
+  m_radioGroup1->setObjectName(QStringLiteral("RadioGroup1"));
+  v->addWidget(m_radioGroup1);
+  m_radioGroup2 = new RadioGroup(
+      QStringLiteral("Rotation"),
+      {QStringLiteral("0 Degree"), QStringLiteral("R 90 Degree"), QStringLiteral("L 90 Degree")}, panel);
+  m_radioGroup2->setObjectName(QStringLiteral("RadioGroup2"));
+  v->addWidget(m_radioGroup2);
+
+  auto* alphaRow = new QHBoxLayout;
+  m_label1 = new QLabel(QStringLiteral("PNG  Alpha     "), panel);
+  m_label1->setObjectName(QStringLiteral("Label1"));
+  m_editAPNG = new QLineEdit(QStringLiteral("150"), panel);
+  m_editAPNG->setObjectName(QStringLiteral("EditAPNG"));
+  m_label1->setBuddy(m_editAPNG);
+  alphaRow->addWidget(m_label1);
+  alphaRow->addWidget(m_editAPNG);
+  v->addLayout(alphaRow);
+
+  m_checkBoxY = MakeCheckBox("CheckBoxY", "ReverseY", panel);
+  m_checkBoxX = MakeCheckBox("CheckBoxX", "ReverseX", panel);
+  m_checkBoxNBin = MakeCheckBox("CheckBoxNBin", "NandFlash BIN   ", panel);
+  m_checkBoxKZPng = MakeCheckBox("CheckBoxKZPng", "aRGB PNG  ", panel);
+  for (QCheckBox* c : {m_checkBoxY, m_checkBoxX, m_checkBoxNBin, m_checkBoxKZPng}) {
+    v->addWidget(c);
+  }
+
+  m_btnBmpUP = MakeButton("BtnBmpUP", "Picture UP", panel);
+  m_btnBmpDown = MakeButton("BtnBmpDown", "Picture Down", panel);
+  v->addWidget(m_btnBmpUP);
+  v->addWidget(m_btnBmpDown);
+
+  m_memo1 = new QPlainTextEdit(panel);
+  m_memo1->setObjectName(QStringLiteral("Memo1"));
+  m_memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
+  m_memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  m_memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  v->addWidget(m_memo1, 1);
+
+  connect(m_btnInputPicture, &QPushButton::clicked, this, &TForm1::BtnInputPictureClick);
+  connect(m_btnSConvert, &QPushButton::clicked, this, &TForm1::BtnSConvertClick);
+  connect(m_btnMConvert, &QPushButton::clicked, this, &TForm1::BtnMConvertClick);
+  connect(m_btnExit, &QPushButton::clicked, this, &TForm1::BtnExitClick);
+  connect(m_btnBmpUP, &QPushButton::clicked, this, &TForm1::BtnBmpUPClick);
+  connect(m_btnBmpDown, &QPushButton::clicked, this, &TForm1::BtnBmpDownClick);
+  return panel;
+}
+
+QWidget* TForm1::BuildPictureArea() {
+  auto* area = new QGroupBox(QStringLiteral("Picture"), this);
+  area->setObjectName(QStringLiteral("Picture"));
+  auto* v = new QVBoxLayout(area);
+  v->setSpacing(4);
+
+  m_scrollBox = new QScrollArea(area);
+  m_scrollBox->setObjectName(QStringLiteral("ScrollBox1"));
+  m_scrollBox->setWidgetResizable(false);
+  m_scrollBox->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  QPalette dark = m_scrollBox->palette();
+  dark.setColor(QPalette::Window, QColor(0x2B, 0x2B, 0x2B));
+  m_scrollBox->setPalette(dark);
+  m_scrollBox->setBackgroundRole(QPalette::Window);
+  m_scrollBox->viewport()->setAutoFillBackground(true);
+  m_image1 = new QLabel;
+  m_image1->setObjectName(QStringLiteral("Image1"));
+  m_image1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  m_image1->resize(0, 0);
+  m_scrollBox->setWidget(m_image1);
+  v->addWidget(m_scrollBox, 1);
+
+  m_listBox1 = new QListWidget(area);
+  m_listBox1->setObjectName(QStringLiteral("ListBox1"));
+  m_listBox1->setFixedHeight(154);
+  QPalette paleYellow = m_listBox1->palette();
+  paleYellow.setColor(QPalette::Base, QColor(0xFF, 0xFF, 0xE1));
+  paleYellow.setColor(QPalette::Text, Qt::black);
+  m_listBox1->setPalette(paleYellow);
+  v->addWidget(m_listBox1);
+  connect(m_listBox1, &QListWidget::currentRowChanged, this, &TForm1::ListBox1Click);
+
+  m_progressBar1 = new QProgressBar(area);
+  m_progressBar1->setObjectName(QStringLiteral("ProgressBar1"));
+  m_progressBar1->setRange(0, 100);
+  m_progressBar1->setValue(0);
+  v->addWidget(m_progressBar1);
+  return area;
 }
 
 void TForm1::BuildMenu() {
   struct Entry {
     const char* objectName;
     const char* caption;
+    void (TForm1::*handler)();
   };
-  static constexpr std::array<Entry, 7> kTools{{{"Bootloader1", "Bootloader"},
-                                                {"ICON1", "Cursor"},
-                                                {"Font1", "Font"},
-                                                {"BinFile1", "BinFile"},
-                                                {"GIFTool1", "GIFTool"},
-                                                {"WAVTool1", "WAVTool"},
-                                                {"Panelix1", "Panelix"}}};
-  QAction* exit = menuBar()->addAction(QStringLiteral("Exit"));
-  exit->setObjectName(QStringLiteral("File1"));
-  connect(exit, &QAction::triggered, this, &QWidget::close);
-  for (std::size_t i = 0; i < kTools.size(); ++i) {
-    QAction* action = menuBar()->addAction(QString::fromLatin1(kTools[i].caption));
-    action->setObjectName(QString::fromLatin1(kTools[i].objectName));
-    connect(action, &QAction::triggered, this, [this, i] { ShowTool(i); });
+  static constexpr std::array<Entry, 8> kEntries{{{"File1", "Exit", &TForm1::File1Click},
+                                                  {"Bootloader1", "Bootloader", &TForm1::Bootloader1Click},
+                                                  {"ICON1", "Cursor", &TForm1::ICON1Click},
+                                                  {"Font1", "Font", &TForm1::Font1Click},
+                                                  {"BinFile1", "BinFile", &TForm1::BinFile1Click},
+                                                  {"GIFTool1", "GIFTool", &TForm1::GIFTool1Click},
+                                                  {"WAVTool1", "WAVTool", &TForm1::WAVTool1Click},
+                                                  {"Panelix1", "Panelix", &TForm1::Panelix1Click}}};
+  for (const Entry& entry : kEntries) {
+    QAction* action = menuBar()->addAction(QString::fromLatin1(entry.caption));
+    action->setObjectName(QString::fromLatin1(entry.objectName));
+    connect(action, &QAction::triggered, this, entry.handler);
   }
 }
 
@@ -41,6 +269,252 @@ void TForm1::ShowTool(std::size_t index) {
   tool->show();
   tool->raise();
   tool->activateWindow();
+}
+
+void TForm1::File1Click() {
+  close();
+}
+void TForm1::Bootloader1Click() {
+  ShowTool(0);
+}
+void TForm1::ICON1Click() {
+  ShowTool(1);
+}
+void TForm1::Font1Click() {
+  ShowTool(2);
+}
+void TForm1::BinFile1Click() {
+  ShowTool(3);
+}
+void TForm1::GIFTool1Click() {
+  ShowTool(4);
+}
+void TForm1::WAVTool1Click() {
+  ShowTool(5);
+}
+void TForm1::Panelix1Click() {
+  ShowTool(6);
+}
+
+void TForm1::FormShow() {
+  if (m_editAPNG->validator() == nullptr) {
+    m_editAPNG->setValidator(
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), m_editAPNG));
+  }
+}
+
+void TForm1::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  FormShow();
+}
+
+void TForm1::SetRunDelays(int firstMs, int nextMs, int exitMs) {
+  m_firstDelayMs = firstMs;
+  m_nextDelayMs = nextMs;
+  m_exitDelayMs = exitMs;
+}
+
+picture::ConvertOptions TForm1::Options() const {
+  picture::ConvertOptions o;
+  o.picture.format = static_cast<picture::PixelFormat>(std::max(0, m_comboBox1->currentIndex()));
+  o.picture.order = static_cast<picture::ChannelOrder>(std::max(0, m_radioGroup1->ItemIndex()));
+  o.picture.rotation = static_cast<picture::Rotation>(std::max(0, m_radioGroup2->ItemIndex()));
+  o.picture.mirrorX = m_checkBoxX->isChecked();
+  o.picture.mirrorY = m_checkBoxY->isChecked();
+  o.picture.rowPadding = m_checkBoxNBin->isChecked();
+  o.alphaThreshold = m_editAPNG->text().toStdString();
+  o.argbPng = m_checkBoxKZPng->isChecked();
+  return o;
+}
+
+void TForm1::LoadIntoPreview(const QString& path) {
+  if (picture::LoadPreview(m_preview, PathBytes(path), Options())) {
+    ShowPreview();
+  }
+}
+
+void TForm1::ShowPreview() {
+  const picture::RgbImage& image = m_preview.image;
+  if (image.width <= 0 || image.height <= 0) {
+    m_image1->setPixmap(QPixmap());
+    m_image1->resize(0, 0);
+    return;
+  }
+  const QImage view(image.rgb.data(), image.width, image.height, 3 * image.width, QImage::Format_RGB888);
+  m_image1->setPixmap(QPixmap::fromImage(view.copy()));
+  m_image1->resize(image.width, image.height);
+}
+
+void TForm1::SelectRow(int row) {
+  const QSignalBlocker block(m_listBox1);
+  m_listBox1->setCurrentRow(row);
+}
+
+void TForm1::AfterStep(std::function<void()> action) {
+  if (m_inStep) {
+    m_afterStep.push_back(std::move(action));
+  } else {
+    action();
+  }
+}
+
+void TForm1::BtnInputPictureClick() {
+  const std::optional<QString> chosen =
+      m_dialogs.OpenFile(this, QStringLiteral("Input Picture"), m_folder, PictureFilters());
+  if (!chosen) {
+    return;
+  }
+  try {
+    m_folder = chosen->left(chosen->lastIndexOf(QLatin1Char('/')) + 1);
+    const std::vector<std::string> entries = picture::ScanPictureFolder(PathBytes(*chosen));
+    {
+      const QSignalBlocker block(m_listBox1);
+      m_listBox1->clear();
+      for (const std::string& entry : entries) {
+        m_listBox1->addItem(PathText(entry));
+      }
+    }
+    SelectRow(0);
+    for (int i = 0; i < m_listBox1->count(); ++i) {
+      if (m_listBox1->item(i)->text() == *chosen) {
+        SelectRow(i);
+        break;
+      }
+    }
+  } catch (const std::exception&) {
+    m_dialogs.Message(this, QString::fromLatin1(kFailToOpen));
+    return;
+  }
+  // A run step holds the preview while it encodes it: the new picture is loaded after the step,
+  // unless the run has moved on to its next picture by then.
+  const QString path = *chosen;
+  const bool deferred = m_inStep;
+  AfterStep([this, path, deferred] {
+    if (deferred && m_run.Running()) {
+      return;
+    }
+    try {
+      LoadIntoPreview(path);
+      m_progressBar1->setValue(0);
+    } catch (const std::exception&) {
+      m_dialogs.Message(this, QString::fromLatin1(kFailToOpen));
+    }
+  });
+}
+
+void TForm1::ListBox1Click() {
+  const int row = m_listBox1->currentRow();
+  if (row < 0) {
+    return;
+  }
+  const QString path = m_listBox1->item(row)->text();
+  const bool deferred = m_inStep;
+  AfterStep([this, path, deferred] {
+    if (deferred && m_run.Running()) {
+      return;
+    }
+    try {
+      LoadIntoPreview(path);
+    } catch (const std::exception&) {
+      m_dialogs.Message(this, QString::fromLatin1(kFailToOpen));
+    }
+  });
+}
+
+void TForm1::BtnBmpUPClick() {
+  const int row = m_listBox1->currentRow();
+  if (m_listBox1->count() < 2 || row <= 0) {
+    return;
+  }
+  QListWidgetItem* above = m_listBox1->item(row - 1);
+  QListWidgetItem* selected = m_listBox1->item(row);
+  const QString text = above->text();
+  above->setText(selected->text());
+  selected->setText(text);
+  SelectRow(row - 1);
+}
+
+void TForm1::BtnBmpDownClick() {
+  const int row = m_listBox1->currentRow();
+  if (m_listBox1->count() < 2 || row < 0 || row >= m_listBox1->count() - 1) {
+    return;
+  }
+  QListWidgetItem* below = m_listBox1->item(row + 1);
+  QListWidgetItem* selected = m_listBox1->item(row);
+  const QString text = below->text();
+  below->setText(selected->text());
+  selected->setText(text);
+  SelectRow(row + 1);
+}
+
+void TForm1::BtnSConvertClick() {
+  StartRun(false);
+}
+
+void TForm1::BtnMConvertClick() {
+  StartRun(true);
+}
+
+void TForm1::StartRun(bool all) {
+  if (m_inStep) {
+    // A start during a step would reset the run under the step's feet; it follows the step.
+    AfterStep([this, all] { StartRun(all); });
+    return;
+  }
+  if (!m_run.CheckList(*m_host)) {
+    return;
+  }
+  const std::optional<QString> chosen =
+      m_dialogs.SaveFile(this, QStringLiteral("Save the bin file"), m_folder, QStringLiteral("Picture-"),
+                         {QStringLiteral("*.bin")});
+  std::optional<std::string> name;
+  if (chosen) {
+    name = PathBytes(*chosen);
+  }
+  if (m_run.ChooseOutput(name, *m_host) != picture::ChooseResult::Proceed) {
+    return;
+  }
+  if (all) {
+    try {
+      m_run.BeginAll(*m_host);
+    } catch (const std::exception& e) {
+      m_dialogs.Message(this, QString::fromStdString(e.what()));
+      return;
+    }
+  } else {
+    m_run.BeginSingle(*m_host);
+  }
+  m_exiting = false;
+  m_timer1->start(m_firstDelayMs);
+}
+
+void TForm1::Timer1Timer() {
+  m_timer1->stop();
+  m_inStep = true;
+  bool more = false;
+  try {
+    more = m_run.Step(*m_host);
+  } catch (...) {
+    m_inStep = false;
+    m_afterStep.clear();
+    throw;
+  }
+  m_inStep = false;
+  if (more && !m_exiting) {
+    m_timer1->start(m_nextDelayMs);
+  }
+  std::vector<std::function<void()>> pending;
+  pending.swap(m_afterStep);
+  for (auto& action : pending) {
+    action();
+  }
+}
+
+void TForm1::BtnExitClick() {
+  m_timer1->stop();
+  m_exiting = true;
+  QThread::msleep(static_cast<unsigned long>(std::max(0, m_exitDelayMs)));
+  close();
 }
 
 }  // namespace panelix::ui

@@ -1,0 +1,356 @@
+#include "ui/main_window.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QThread>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+
+#include "support/scripted_dialogs.h"
+#include "ui/radio_group.h"
+
+// Readable failures for Qt strings.
+inline void PrintTo(const QString& text, std::ostream* os) {
+  *os << '"' << text.toStdString() << '"';
+}
+
+namespace panelix {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+// A fresh folder for one test, removed afterwards.
+class TempDir {
+ public:
+  TempDir() : m_dir(QDir::tempPath() + QStringLiteral("/panelix-ui-XXXXXX")) {}
+  std::filesystem::path Path() const { return m_dir.path().toStdString(); }
+  std::filesystem::path operator/(const std::string& name) const { return Path() / name; }
+
+ private:
+  QTemporaryDir m_dir;
+};
+
+Bytes ReadBytes(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void WriteText(const std::filesystem::path& path, const std::string& text) {
+  std::ofstream(path, std::ios::binary) << text;
+}
+
+bool WaitFor(const std::function<bool()>& done, int ms = 10000) {
+  QElapsedTimer clock;
+  clock.start();
+  while (!done()) {
+    if (clock.elapsed() > ms) {
+      return false;
+    }
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    QThread::msleep(1);
+  }
+  return true;
+}
+
+// A picture given as rows of 0xRRGGBB values, saved by Qt's own writers.
+using Grid = std::vector<std::vector<std::uint32_t>>;
+void SavePicture(const std::filesystem::path& path, const Grid& grid, const char* format) {
+  QImage image(static_cast<int>(grid[0].size()), static_cast<int>(grid.size()), QImage::Format_RGB888);
+  for (int y = 0; y < image.height(); ++y) {
+    for (int x = 0; x < image.width(); ++x) {
+      image.setPixel(x, y, 0xFF000000u | grid[static_cast<std::size_t>(y)][static_cast<std::size_t>(x)]);
+    }
+  }
+  ASSERT_TRUE(image.save(QString::fromStdString(path.string()), format));
+}
+
+// The 5-6-5 bytes of a grid, little-endian, computed here from the colours themselves.
+Bytes R5G6B5(const Grid& grid) {
+  Bytes out;
+  for (const auto& row : grid) {
+    for (std::uint32_t c : row) {
+      const std::uint32_t r = (c >> 16) & 0xFF, g = (c >> 8) & 0xFF, b = c & 0xFF;
+      const std::uint32_t v = ((r >> 3) << 11) | ((g >> 2) << 5) | (b >> 3);
+      out.push_back(static_cast<std::uint8_t>(v & 0xFF));
+      out.push_back(static_cast<std::uint8_t>(v >> 8));
+    }
+  }
+  return out;
+}
+
+QString Q(const std::filesystem::path& p) {
+  return QString::fromStdString(p.string());
+}
+
+class MainWindowTest : public ::testing::Test {
+ protected:
+  MainWindowTest() : window(dialogs) { window.SetRunDelays(0, 0, 0); }
+
+  template <typename T>
+  T* Find(const char* name) {
+    T* widget = window.findChild<T*>(QString::fromLatin1(name));
+    EXPECT_NE(widget, nullptr) << name;
+    return widget;
+  }
+  QListWidget* List() { return Find<QListWidget>("ListBox1"); }
+  QStringList ListTexts() {
+    QStringList texts;
+    for (int i = 0; i < List()->count(); ++i) {
+      texts << List()->item(i)->text();
+    }
+    return texts;
+  }
+  void Click(const char* name) { Find<QPushButton>(name)->click(); }
+  void Choose(const std::filesystem::path& path) {
+    dialogs.openAnswers.push_back(Q(path));
+    Click("BtnInputPicture");
+  }
+  void RunToTheEnd(const char* button) {
+    Click(button);
+    ASSERT_TRUE(WaitFor([&] { return !window.Run().Running(); }));
+  }
+
+  TempDir dir;
+  test::ScriptedDialogs dialogs;
+  ui::TForm1 window;
+};
+
+TEST_F(MainWindowTest, ControlsCarryTheirCaptionsAndDefaults) {
+  EXPECT_EQ(window.windowTitle(), QStringLiteral("Panelix Tool V2.04  128K  Bmp ID two bytes"));
+  const std::vector<std::pair<const char*, const char*>> buttons{
+      {"BtnInputPicture", "Input Picture"}, {"BtnSConvert", "Single Convert"},
+      {"BtnMConvert", "All Convert"},       {"BtnExit", "Exit"},
+      {"BtnBmpUP", "Picture UP"},           {"BtnBmpDown", "Picture Down"}};
+  for (const auto& [name, caption] : buttons) {
+    EXPECT_EQ(Find<QPushButton>(name)->text(), QString::fromLatin1(caption)) << name;
+  }
+  const std::vector<std::pair<const char*, const char*>> boxes{{"CheckBoxY", "ReverseY"},
+                                                               {"CheckBoxX", "ReverseX"},
+                                                               {"CheckBoxNBin", "NandFlash BIN   "},
+                                                               {"CheckBoxKZPng", "aRGB PNG  "}};
+  for (const auto& [name, caption] : boxes) {
+    EXPECT_EQ(Find<QCheckBox>(name)->text(), QString::fromLatin1(caption)) << name;
+    EXPECT_FALSE(Find<QCheckBox>(name)->isChecked()) << name;
+  }
+  auto* combo = Find<QComboBox>("ComboBox1");
+  ASSERT_EQ(combo->count(), 3);
+  EXPECT_EQ(combo->itemText(2), QStringLiteral("Black_White"));
+  EXPECT_EQ(combo->currentIndex(), 0);
+  EXPECT_EQ(Find<ui::RadioGroup>("RadioGroup1")->title(), QStringLiteral("RGB"));
+  EXPECT_EQ(Find<ui::RadioGroup>("RadioGroup1")->property("itemIndex").toInt(), 0);
+  EXPECT_EQ(Find<ui::RadioGroup>("RadioGroup2")->title(), QStringLiteral("Rotation"));
+  EXPECT_EQ(Find<ui::RadioGroup>("RadioGroup2")->property("itemIndex").toInt(), 0);
+  EXPECT_EQ(Find<QLabel>("Label1")->text(), QStringLiteral("PNG  Alpha     "));
+  EXPECT_EQ(Find<QWidget>("Control")->width(), 202);
+  EXPECT_EQ(Find<QListWidget>("ListBox1")->height(), 154);
+  EXPECT_EQ(Find<QProgressBar>("ProgressBar1")->maximum(), 100);
+
+  // The alpha field takes digits only.
+  auto* alpha = Find<QLineEdit>("EditAPNG");
+  EXPECT_EQ(alpha->text(), QStringLiteral("150"));
+  int pos = 0;
+  QString typed = QStringLiteral("12a");
+  EXPECT_EQ(alpha->validator()->validate(typed, pos), QValidator::Invalid);
+  typed = QStringLiteral("255");
+  EXPECT_EQ(alpha->validator()->validate(typed, pos), QValidator::Acceptable);
+
+  const QStringList menu{QStringLiteral("File1"),    QStringLiteral("Bootloader1"),
+                         QStringLiteral("ICON1"),    QStringLiteral("Font1"),
+                         QStringLiteral("BinFile1"), QStringLiteral("GIFTool1"),
+                         QStringLiteral("WAVTool1"), QStringLiteral("Panelix1")};
+  for (const QString& name : menu) {
+    auto* action = window.findChild<QAction*>(name);
+    ASSERT_NE(action, nullptr) << name.toStdString();
+    EXPECT_TRUE(action->isEnabled());
+  }
+  EXPECT_EQ(window.findChild<QAction*>(QStringLiteral("File1"))->text(), QStringLiteral("Exit"));
+}
+
+TEST_F(MainWindowTest, InputPictureListsTheFolderAndLoadsTheChosenFile) {
+  const Grid red{{0xFF0000, 0xFF0000}};
+  SavePicture(dir / "a.bmp", red, "BMP");
+  SavePicture(dir / "b.PNG", {{0x00FF00}}, "PNG");
+  SavePicture(dir / "c.Png", red, "PNG");
+  SavePicture(dir / ".x.bmp", red, "BMP");
+  SavePicture(dir / "logo.big.png", {{1, 2, 3}, {4, 5, 6}}, "PNG");
+  std::filesystem::create_directories(dir / "sub");
+  WriteText(dir / "sub" / "d.jpg", "not decoded by the scan");
+  WriteText(dir / "anim.gif", "GIF89a");
+  const QStringList expected{Q(dir / "a.bmp"), Q(dir / "b.PNG"), Q(dir / "sub" / "d.jpg")};
+
+  Choose(dir / "b.PNG");
+  EXPECT_EQ(ListTexts(), expected);
+  EXPECT_EQ(List()->currentRow(), 1);
+  EXPECT_EQ(window.CurrentPreview().path, (dir / "b.PNG").string());
+  EXPECT_EQ(window.CurrentPreview().image.width, 1);
+  EXPECT_EQ(window.Folder(), Q(dir.Path()) + QLatin1Char('/'));
+  EXPECT_EQ(dialogs.lastFilters.first(),
+            QStringLiteral("All (*.gif;*.jpg;*.jpeg;*.png;*.bmp;*.tif;*.tiff;*.ico;*.emf;*.wmf)"));
+
+  // A file the scan does not list is still loaded; entry 0 stays selected.
+  Choose(dir / "logo.big.png");
+  EXPECT_EQ(ListTexts(), expected);
+  EXPECT_EQ(List()->currentRow(), 0);
+  EXPECT_EQ(window.CurrentPreview().image.width, 3);
+
+  // A GIF lists the folder and leaves the picture shown as it was.
+  List()->setCurrentRow(1);
+  EXPECT_EQ(window.CurrentPreview().image.width, 1);
+  Choose(dir / "anim.gif");
+  EXPECT_EQ(List()->currentRow(), 0);
+  EXPECT_EQ(window.CurrentPreview().path, (dir / "anim.gif").string());
+  EXPECT_EQ(window.CurrentPreview().image.width, 1);
+
+  // Cancelling changes nothing.
+  List()->setCurrentRow(1);
+  dialogs.openAnswers.push_back(std::nullopt);
+  Click("BtnInputPicture");
+  EXPECT_EQ(ListTexts(), expected);
+  EXPECT_EQ(List()->currentRow(), 1);
+  EXPECT_EQ(window.CurrentPreview().path, (dir / "b.PNG").string());
+  EXPECT_TRUE(dialogs.messages.isEmpty());
+
+  // Selecting an entry that cannot be decoded says so and keeps the picture shown.
+  List()->setCurrentRow(2);
+  EXPECT_EQ(dialogs.messages, QStringList{QStringLiteral("Fail to Open the file")});
+  EXPECT_EQ(window.CurrentPreview().image.width, 1);
+  EXPECT_EQ(dialogs.unexpected, 0);
+}
+
+TEST_F(MainWindowTest, PictureUpAndDownMoveTheSelectedEntry) {
+  for (const char* name : {"p0.bmp", "p1.bmp", "p2.bmp", "p3.bmp", "p4.bmp"}) {
+    SavePicture(dir / name, {{0x123456}}, "BMP");
+  }
+  Choose(dir / "p0.bmp");
+  const QStringList before = ListTexts();
+  List()->setCurrentRow(3);
+  Click("BtnBmpUP");
+  EXPECT_EQ(List()->currentRow(), 2);
+  EXPECT_EQ(List()->item(2)->text(), before[3]);
+  EXPECT_EQ(List()->item(3)->text(), before[2]);
+  EXPECT_EQ(window.CurrentPreview().path, before[3].toStdString());
+  Click("BtnBmpUP");
+  Click("BtnBmpUP");
+  Click("BtnBmpUP");
+  EXPECT_EQ(List()->currentRow(), 0);
+  EXPECT_EQ(List()->item(0)->text(), before[3]);
+  Click("BtnBmpDown");
+  EXPECT_EQ(List()->currentRow(), 1);
+  List()->setCurrentRow(4);
+  Click("BtnBmpDown");
+  EXPECT_EQ(List()->currentRow(), 4);
+  EXPECT_EQ(ListTexts(), (QStringList{before[0], before[3], before[1], before[2], before[4]}));
+
+  // A one-entry list does not move.
+  std::filesystem::create_directories(dir / "one");
+  SavePicture(dir / "one" / "only.bmp", {{0}}, "BMP");
+  Choose(dir / "one" / "only.bmp");
+  Click("BtnBmpUP");
+  Click("BtnBmpDown");
+  EXPECT_EQ(ListTexts(), QStringList{Q(dir / "one" / "only.bmp")});
+}
+
+TEST_F(MainWindowTest, AllConvertWritesEveryPictureAndTheAddressList) {
+  const Grid g0{{0xFF0000, 0x00FF00}, {0x0000FF, 0xFFFFFF}};
+  const Grid g1{{0x123456, 0x000000, 0x808080}};
+  const Grid g2{{0x07030F}, {0xFFFF00}};
+  SavePicture(dir / "p0.bmp", g0, "BMP");
+  SavePicture(dir / "p1.png", g1, "PNG");
+  SavePicture(dir / "p2.BMP", g2, "BMP");
+  Choose(dir / "p2.BMP");
+  dialogs.saveAnswers.push_back(Q(dir / "Picture-main"));
+  RunToTheEnd("BtnMConvert");
+
+  EXPECT_EQ(dialogs.lastSaveProposed, QStringLiteral("Picture-"));
+  EXPECT_EQ(dialogs.messages,
+            (QStringList{QStringLiteral("Start to convert, please wait..."), QStringLiteral("Convert ok")}));
+  Bytes expected = R5G6B5(g0);
+  for (const Grid* g : {&g1, &g2}) {
+    const Bytes more = R5G6B5(*g);
+    expected.insert(expected.end(), more.begin(), more.end());
+  }
+  EXPECT_EQ(ReadBytes(dir / "Picture-main.bin"), expected);
+  const std::string list = "{2, 2, 0x00000000, 0x00000008},//" + (dir / "p0.bmp").string() + "\r\n" +
+                           "{3, 1, 0x00000008, 0x00000006},//" + (dir / "p1.png").string() + "\r\n" +
+                           "{1, 2, 0x0000000E, 0x00000004},//" + (dir / "p2.BMP").string() + "\r\n";
+  const Bytes written = ReadBytes(dir / "Picture-main-Addr.txt");
+  EXPECT_EQ(std::string(written.begin(), written.end()), list);
+  EXPECT_EQ(Find<QProgressBar>("ProgressBar1")->value(), 100);
+  EXPECT_EQ(List()->currentRow(), 2);
+
+  // Single Convert of the picture shown, turned a quarter clockwise this time, into the same bin:
+  // the bin is begun anew and the address list replaced.
+  Find<ui::RadioGroup>("RadioGroup2")->setProperty("itemIndex", 1);
+  List()->setCurrentRow(0);
+  dialogs.saveAnswers.push_back(Q(dir / "Picture-main.bin"));
+  RunToTheEnd("BtnSConvert");
+  const Grid turned{{0x0000FF, 0xFF0000}, {0xFFFFFF, 0x00FF00}};
+  EXPECT_EQ(ReadBytes(dir / "Picture-main.bin"), R5G6B5(turned));
+  const Bytes single = ReadBytes(dir / "Picture-main-Addr.txt");
+  EXPECT_EQ(std::string(single.begin(), single.end()),
+            "{2, 2, 0x00000000, 0x00000008},//" + (dir / "p0.bmp").string() + "\r\n");
+  EXPECT_EQ(dialogs.unexpected, 0);
+}
+
+TEST_F(MainWindowTest, APictureThatFailsEndsTheRunWithALineInTheMemo) {
+  SavePicture(dir / "p0.bmp", {{0xFF0000}}, "BMP");
+  SavePicture(dir / "p1.bmp", {{0x00FF00}}, "BMP");
+  WriteText(dir / "p2.bmp", "BM but not really a bitmap");
+  SavePicture(dir / "p3.bmp", {{0x0000FF}}, "BMP");
+  Choose(dir / "p0.bmp");
+  dialogs.saveAnswers.push_back(Q(dir / "out.bin"));
+  RunToTheEnd("BtnMConvert");
+  EXPECT_EQ(Find<QPlainTextEdit>("Memo1")->toPlainText(),
+            QStringLiteral("{1, 1, 0x00000000, 0x00000002},//") + Q(dir / "p0.bmp") +
+                QStringLiteral("\n{1, 1, 0x00000002, 0x00000002},//") + Q(dir / "p1.bmp") +
+                QStringLiteral("\nFail to convert ") + Q(dir / "p2.bmp"));
+  EXPECT_EQ(ReadBytes(dir / "out.bin"), (Bytes{0x00, 0xF8, 0xE0, 0x07}));
+  EXPECT_FALSE(std::filesystem::exists(dir / "out-Addr.txt"));
+  EXPECT_EQ(dialogs.messages, QStringList{QStringLiteral("Start to convert, please wait...")});
+}
+
+TEST_F(MainWindowTest, StartsCheckTheListTheNameAndTheFirstPicture) {
+  Click("BtnSConvert");
+  Click("BtnMConvert");
+  EXPECT_EQ(dialogs.messages,
+            (QStringList{QStringLiteral("Please input picture!"), QStringLiteral("Please input picture!")}));
+  dialogs.messages.clear();
+
+  SavePicture(dir / "p0.png", {{0xFF0000}}, "PNG");
+  Choose(dir / "p0.png");
+  dialogs.saveAnswers.push_back(std::nullopt);
+  Click("BtnSConvert");
+  dialogs.saveAnswers.push_back(QString());
+  Click("BtnMConvert");
+  EXPECT_EQ(dialogs.messages, QStringList{QStringLiteral("Error file's name")});
+  dialogs.messages.clear();
+
+  // A threshold the field cannot hold as a number stops "All Convert" before it starts, with the
+  // number error's own text.
+  Find<QLineEdit>("EditAPNG")->setText(QString());
+  dialogs.saveAnswers.push_back(Q(dir / "x"));
+  Click("BtnMConvert");
+  EXPECT_EQ(dialogs.messages, (QStringList{QStringLiteral("Start to convert, please wait..."),
+                                           QStringLiteral("'' is not a valid integer value")}));
+  EXPECT_FALSE(window.Run().Running());
+  EXPECT_FALSE(std::filesystem::exists(dir / "x.bin"));
+  EXPECT_EQ(dialogs.unexpected, 0);
+}
+
+}  // namespace
+}  // namespace panelix
