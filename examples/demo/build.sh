@@ -16,6 +16,9 @@ echo "Output folder: $OUT"
 # --- pictures (picture converter) ---
 
 # --- bootloader (bootloader generator) ---
+# A 4.3" 480x272 panel: 24-bit RGB, data on the falling PCLK edge, sync pulses active low.
+"$PANELIX" bootloader --xsize 480 --ysize 272 --hspw 4 --hsbp 43 --hsfp 8 --vspw 4 --vsbp 12 --vsfp 8 \
+  --lcd-if 24 --color 16 --canvas block16 --spi-speed 4 -o "$BINS/Bootloader"
 
 # --- GIF animations (GIF converter) ---
 
