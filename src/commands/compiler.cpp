@@ -52,12 +52,15 @@ Group CompileGroup(int code, const std::vector<std::string>& lines, const infobl
       ++group.count;
     }
   }
+  return group;
+}
+
+void CheckRecordCount(int code, const Group& group) {
   const std::size_t maxRecords = code == kFirstCode ? kMaxRecords80 : kMaxRecords;
   if (group.count > maxRecords) {
     throw Error("Too many " + CommandName(code) + " commands: " + std::to_string(group.count) +
                 " records, the command index holds at most " + std::to_string(maxRecords));
   }
-  return group;
 }
 
 void CheckRegionRoom(std::size_t total) {
@@ -127,6 +130,11 @@ void CompileCommands(const std::vector<std::string>& lines, infoblock::InfoBlock
     const auto slot = static_cast<std::size_t>(code - kFirstCode);
     groups[slot] = CompileGroup(code, byCode[slot], sets);
     total += groups[slot].bytes.size();
+  }
+  // Limits are checked once every line has been read, so a parameter that is not a number is
+  // reported first wherever it stands.
+  for (int code = kFirstCode; code <= kLastCode; ++code) {
+    CheckRecordCount(code, groups[static_cast<std::size_t>(code - kFirstCode)]);
   }
   CheckRegionRoom(total);
 

@@ -173,6 +173,10 @@ TEST(CompileCommands, MoreRecordsThanTheIndexCanCountAreRefused) {
     EXPECT_STREQ(e.what(), "Too many 9Ch commands: 256 records, the command index holds at most 255");
   }
   EXPECT_TRUE(Untouched(block));
+  // A parameter that is not a number is reported before any limit, whatever its code.
+  std::vector<std::string> commands(256, "9Ch#00:1");
+  commands.push_back("C0h#00:x");
+  EXPECT_THROW(CompileCommands(Project(commands), block, {}), ConversionError);
 }
 
 }  // namespace
