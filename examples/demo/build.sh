@@ -14,6 +14,13 @@ echo "Demo project: $DEMO"
 echo "Output folder: $OUT"
 
 # --- pictures (picture converter) ---
+# Screen art in 5-6-5 colour; transparent icon pixels turn black, the module's transparent colour.
+# Pictures are numbered in the order given; the digit and key sets take their folders in name order.
+PICS="$DEMO/pictures"
+"$PANELIX" picture --format r5g6b5 -o "$BINS/Picture-main" "$PICS/background.png" "$PICS/splash.jpg" \
+  "$PICS/button.bmp" "$PICS/icon-ok.png" "$PICS/icon-alarm.png" "$PICS/icon-warn.png"
+"$PANELIX" picture --format r5g6b5 -o "$BINS/Number-digits" "$PICS/digits"
+"$PANELIX" picture --format r5g6b5 -o "$BINS/KeyNum-keys" "$PICS/keys"
 
 # --- bootloader (bootloader generator) ---
 # A 4.3" 480x272 panel: 24-bit RGB, data on the falling PCLK edge, sync pulses active low.

@@ -83,9 +83,9 @@ Header ReadHeader(Span file) {
     if (file.size() < 26) {
       Damaged("the header is cut short");
     }
+    // The core header's sides are unsigned; its rows always run bottom-up.
     h.width = ReadLE16(file, 18);
-    const auto height = static_cast<std::int16_t>(ReadLE16(file, 20));
-    h.height = height;
+    h.height = ReadLE16(file, 20);
     h.bitCount = ReadLE16(file, 24);
     h.paletteEntry = 3;
     h.headerEnd = 26;

@@ -1,0 +1,60 @@
+// Feeds arbitrary bytes to the picture loader as PNG, JPEG or BMP, then turns and encodes what
+// it decoded, the way a conversion run would.
+#include <cstddef>
+#include <cstdint>
+#include <span>
+
+#include "base/error.h"
+#include "picture/encoders.h"
+#include "picture/loading.h"
+
+namespace {
+
+using namespace panelix::picture;
+
+PictureKind KindOf(std::span<const std::uint8_t> data) {
+  if (data.size() >= 2 && data[0] == 0x89 && data[1] == 'P') {
+    return PictureKind::Png;
+  }
+  if (data.size() >= 2 && data[0] == 0xFF && data[1] == 0xD8) {
+    return PictureKind::Jpeg;
+  }
+  if (data.size() >= 2 && data[0] == 'B' && data[1] == 'M') {
+    return PictureKind::Bmp;
+  }
+  return static_cast<PictureKind>(1 + (data.empty() ? 0 : data.back() % 3));
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const std::span<const std::uint8_t> file(data, size);
+  // Options come from the last byte so that every encoder path gets exercised.
+  const std::uint8_t bits = size > 0 ? data[size - 1] : 0;
+  ConvertOptions options;
+  options.picture.format = static_cast<PixelFormat>(bits % 3);
+  options.picture.rotation = static_cast<Rotation>((bits >> 2) % 3);
+  options.picture.mirrorX = (bits & 0x10) != 0;
+  options.picture.mirrorY = (bits & 0x20) != 0;
+  options.picture.rowPadding = (bits & 0x40) != 0;
+  options.picture.order = (bits & 0x80) != 0 ? ChannelOrder::Bgr : ChannelOrder::Rgb;
+  // Small limits keep each input fast; the checks are the same as with the defaults.
+  const DecodeLimits limits{.maxSide = 4096, .maxPixels = std::int64_t{1} << 20};
+  try {
+    const PictureKind kind = KindOf(file);
+    const RgbImage picture =
+        RotatePicture(LoadPictureBytes(file, kind, options, limits), options.picture.rotation);
+    const auto bytes = EncodePicture(picture, options.picture);
+    if (static_cast<std::int64_t>(bytes.size()) !=
+        EncodedSize(picture.width, picture.height, options.picture.format, options.picture.rowPadding)) {
+      __builtin_trap();
+    }
+    if (kind == PictureKind::Png) {
+      const PngPicture png = DecodePng(file, limits);
+      EncodeArgb4444(png, picture, options.picture.rotation, options.picture, panelix::NoMessage);
+    }
+  } catch (const panelix::Error&) {
+    // A clean refusal is the expected outcome for most inputs.
+  }
+  return 0;
+}
