@@ -40,9 +40,9 @@ int main(int argc, char** argv) {
   QObject::connect(&app, &QApplication::lastWindowClosed, &app, &QApplication::quit);
   // Closing the main window ends the workbench, tool windows included.
   windows.form1->setAttribute(Qt::WA_QuitOnClose, true);
-  for (QWidget* tool : std::initializer_list<QWidget*>{windows.form2.get(), windows.form3.get(), windows.form4.get(),
-                                                       windows.form5.get(), windows.form6.get(), windows.form7.get(),
-                                                       windows.form8.get(), windows.form10.get()}) {
+  for (QWidget* tool : std::initializer_list<QWidget*>{
+           windows.form2.get(), windows.form3.get(), windows.form4.get(), windows.form5.get(),
+           windows.form6.get(), windows.form7.get(), windows.form8.get(), windows.form10.get()}) {
     tool->setAttribute(Qt::WA_QuitOnClose, false);
   }
   return QApplication::exec();

@@ -6,7 +6,9 @@
 namespace panelix {
 
 namespace {
-std::uint8_t Byte(std::uint32_t value, int shift) { return static_cast<std::uint8_t>((value >> shift) & 0xFFU); }
+std::uint8_t Byte(std::uint32_t value, int shift) {
+  return static_cast<std::uint8_t>((value >> shift) & 0xFFU);
+}
 }  // namespace
 
 void AppendBE16(std::vector<std::uint8_t>& out, std::uint32_t value) {
@@ -45,8 +47,9 @@ std::uint32_t ReadLE32(std::span<const std::uint8_t> in, std::size_t offset) {
 
 void RegionWriter::Check(std::size_t offset, std::size_t width) const {
   if (offset > m_region.size() || width > m_region.size() - offset) {
-    throw std::out_of_range("write of " + std::to_string(width) + " bytes at offset " + std::to_string(offset) +
-                            " passes the end of " + m_name + " (" + std::to_string(m_region.size()) + " bytes)");
+    throw std::out_of_range("write of " + std::to_string(width) + " bytes at offset " +
+                            std::to_string(offset) + " passes the end of " + m_name + " (" +
+                            std::to_string(m_region.size()) + " bytes)");
   }
 }
 

@@ -28,7 +28,8 @@ std::uint32_t ReadLE32(std::span<const std::uint8_t> in, std::size_t offset);
 // neighbour. Values wider than the field are cut to the field's width.
 class RegionWriter {
  public:
-  RegionWriter(std::span<std::uint8_t> region, std::string name) : m_region(region), m_name(std::move(name)) {}
+  RegionWriter(std::span<std::uint8_t> region, std::string name)
+      : m_region(region), m_name(std::move(name)) {}
 
   void PutU8(std::size_t offset, std::uint32_t value);
   void PutBE16(std::size_t offset, std::uint32_t value);

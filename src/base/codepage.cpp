@@ -67,16 +67,19 @@ int SystemCodePage() {
   return IsTraditionalLocale() ? 950 : 936;
 }
 
-void SetSystemCodePage(int codePage) { g_codePage.store(codePage); }
+void SetSystemCodePage(int codePage) {
+  g_codePage.store(codePage);
+}
 
 std::string EncodeCodePage(std::string_view utf8, int codePage) {
-  const icu::UnicodeString text = icu::UnicodeString::fromUTF8(
-      icu::StringPiece(utf8.data(), static_cast<std::int32_t>(utf8.size())));
+  const icu::UnicodeString text =
+      icu::UnicodeString::fromUTF8(icu::StringPiece(utf8.data(), static_cast<std::int32_t>(utf8.size())));
   ConverterPtr converter = OpenConverter(codePage);
   UErrorCode status = U_ZERO_ERROR;
   ucnv_setSubstChars(converter.get(), "?", 1, &status);
   status = U_ZERO_ERROR;
-  const std::int32_t needed = ucnv_fromUChars(converter.get(), nullptr, 0, text.getBuffer(), text.length(), &status);
+  const std::int32_t needed =
+      ucnv_fromUChars(converter.get(), nullptr, 0, text.getBuffer(), text.length(), &status);
   std::string out(static_cast<std::size_t>(needed), '\0');
   status = U_ZERO_ERROR;
   ucnv_fromUChars(converter.get(), out.data(), needed, text.getBuffer(), text.length(), &status);
@@ -91,8 +94,8 @@ std::string DecodeCodePage(std::string_view bytes, int codePage) {
   UErrorCode status = U_ZERO_ERROR;
   const auto length = static_cast<std::int32_t>(bytes.size());
   std::u16string wide(bytes.size() + 1, u'\0');
-  const std::int32_t got =
-      ucnv_toUChars(converter.get(), wide.data(), static_cast<std::int32_t>(wide.size()), bytes.data(), length, &status);
+  const std::int32_t got = ucnv_toUChars(converter.get(), wide.data(), static_cast<std::int32_t>(wide.size()),
+                                         bytes.data(), length, &status);
   if (U_FAILURE(status)) {
     throw Error("Cannot convert text from code page " + std::to_string(codePage));
   }
@@ -101,8 +104,8 @@ std::string DecodeCodePage(std::string_view bytes, int codePage) {
 }
 
 std::u16string Utf8ToUtf16(std::string_view utf8) {
-  const icu::UnicodeString text = icu::UnicodeString::fromUTF8(
-      icu::StringPiece(utf8.data(), static_cast<std::int32_t>(utf8.size())));
+  const icu::UnicodeString text =
+      icu::UnicodeString::fromUTF8(icu::StringPiece(utf8.data(), static_cast<std::int32_t>(utf8.size())));
   return std::u16string(text.getBuffer(), static_cast<std::size_t>(text.length()));
 }
 

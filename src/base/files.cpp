@@ -76,7 +76,9 @@ ReplacingFile::ReplacingFile(std::filesystem::path target, std::string message)
   ::fchmod(m_fd, 0666 & ~mask);
 }
 
-ReplacingFile::~ReplacingFile() { Discard(); }
+ReplacingFile::~ReplacingFile() {
+  Discard();
+}
 
 void ReplacingFile::Discard() noexcept {
   if (m_fd >= 0) {
@@ -136,7 +138,8 @@ void WriteFileReplacing(const std::filesystem::path& path, std::span<const std::
   file.Commit();
 }
 
-void WriteFileReplacing(const std::filesystem::path& path, std::string_view text, const std::string& message) {
+void WriteFileReplacing(const std::filesystem::path& path, std::string_view text,
+                        const std::string& message) {
   ReplacingFile file(path, message);
   file.Write(text);
   file.Commit();

@@ -16,7 +16,9 @@ using ProgressFn = std::function<bool(std::int64_t done, std::int64_t total)>;
 // stderr).
 using MessageFn = std::function<void(const std::string& text)>;
 
-inline bool NoProgress(std::int64_t /*done*/, std::int64_t /*total*/) { return true; }
+inline bool NoProgress(std::int64_t /*done*/, std::int64_t /*total*/) {
+  return true;
+}
 inline void NoMessage(const std::string& /*text*/) {}
 
 }  // namespace panelix

@@ -35,7 +35,8 @@ int main(int argc, char** argv) {
   app.require_subcommand(1);
   app.set_version_flag("--version", "panelix 2.04");
   int codePage = 0;
-  app.add_option("--codepage", codePage, "8-bit code page of text files (936 or 950); default from the locale")
+  app.add_option("--codepage", codePage,
+                 "8-bit code page of text files (936 or 950); default from the locale")
       ->check(CLI::IsMember({936, 950}));
 
   auto& registry = cli::Registry();

@@ -12,9 +12,16 @@ TEST(StrToInt, ReadsWholeFields) {
     const char* text;
     std::int32_t value;
   };
-  const Case cases[] = {{"150", 150},   {"  42", 42},           {"-7", -7},         {"+3", 3},
-                        {"0x1F", 31},   {"$ff", 255},           {"X10", 16},        {"2147483647", INT32_MAX},
-                        {"-2147483648", INT32_MIN}, {"0xFFFFFFFF", -1}};
+  const Case cases[] = {{"150", 150},
+                        {"  42", 42},
+                        {"-7", -7},
+                        {"+3", 3},
+                        {"0x1F", 31},
+                        {"$ff", 255},
+                        {"X10", 16},
+                        {"2147483647", INT32_MAX},
+                        {"-2147483648", INT32_MIN},
+                        {"0xFFFFFFFF", -1}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.text);
     EXPECT_EQ(StrToInt(c.text), c.value);

@@ -68,7 +68,8 @@ inline CliResult RunCli(const std::vector<std::string>& args, const std::filesys
 class TempDir {
  public:
   TempDir() {
-    m_path = std::filesystem::temp_directory_path() / ("panelix-test-" + std::to_string(std::random_device{}()));
+    m_path =
+        std::filesystem::temp_directory_path() / ("panelix-test-" + std::to_string(std::random_device{}()));
     std::filesystem::create_directories(m_path);
   }
   ~TempDir() {

@@ -24,12 +24,13 @@ class ScriptedDialogs final : public ui::Dialogs {
   QStringList lastFilters;
   int unexpected = 0;
 
-  std::optional<QString> OpenFile(QWidget*, const QString&, const QString&, const QStringList& filters) override {
+  std::optional<QString> OpenFile(QWidget*, const QString&, const QString&,
+                                  const QStringList& filters) override {
     lastFilters = filters;
     return Next(openAnswers);
   }
-  std::optional<QString> SaveFile(QWidget*, const QString&, const QString& folder, const QString& proposedName,
-                                  const QStringList& filters) override {
+  std::optional<QString> SaveFile(QWidget*, const QString&, const QString& folder,
+                                  const QString& proposedName, const QStringList& filters) override {
     lastSaveProposed = proposedName;
     lastSaveFolder = folder;
     lastFilters = filters;
