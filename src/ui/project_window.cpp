@@ -112,6 +112,8 @@ TForm8::TForm8(Dialogs& dialogs, QWidget* parent) : QWidget(parent), m_dialogs(d
 QPushButton* TForm8::AddButton(const char* objectName, const char* caption, void (TForm8::*handler)()) {
   auto* button = new QPushButton(Text(caption), this);
   button->setObjectName(Text(objectName));
+  // Both button columns line up, whatever their captions.
+  button->setMinimumWidth(150);
   connect(button, &QPushButton::clicked, this, [this, handler] { (this->*handler)(); });
   return button;
 }
