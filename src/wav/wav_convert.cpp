@@ -108,6 +108,16 @@ std::optional<std::vector<std::uint8_t>> ConvertWav(std::span<const std::uint8_t
 
   std::vector<std::uint8_t> bin(static_cast<std::size_t>(size), silence);
   const std::uint64_t frames = dataEnd > info.dataOffset ? (dataEnd - info.dataOffset + step - 1) / step : 0;
+  if (step == pick.count) {
+    // Every byte of every frame, in order: the bin starts as a copy of the data.
+    const std::uint64_t count =
+        std::min<std::uint64_t>(bin.size(), dataEnd > info.dataOffset ? dataEnd - info.dataOffset : 0);
+    std::copy_n(file.begin() + info.dataOffset, static_cast<std::size_t>(count), bin.begin());
+    if (!progress(static_cast<std::int64_t>(frames), static_cast<std::int64_t>(frames))) {
+      return std::nullopt;
+    }
+    return bin;
+  }
   std::size_t filled = 0;
   std::uint64_t frame = 0;
   for (std::uint64_t start = info.dataOffset; start < dataEnd && filled < bin.size(); start += step) {

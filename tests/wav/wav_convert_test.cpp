@@ -170,7 +170,7 @@ TEST(WavConvert, RefusesWhatItCannotConvert) {
 TEST(WavConvert, StopsWhenTheProgressSaysSo) {
   const auto file = MakeWav({1, 8}, DataChunk(Ramp(100000)));
   const WavInfo info = ParseWav(file, NoMessage);
-  const WavOptions options{};
+  const WavOptions options{ChannelChoice::Left, BitsChoice::Bits8, 2};
   int calls = 0;
   const auto result = ConvertWav(file, info, options, BinDataSize(info, options, NoMessage),
                                  [&calls](std::int64_t, std::int64_t) { return ++calls < 3; });
