@@ -90,7 +90,7 @@ class GlyphRun {
       }
       const std::size_t end = std::min(begin + kChunk, count);
       for (std::size_t i = begin; i < end && !m_stop; ++i) {
-        const GlyphCell cell = renderer.Render(m_texts[i], m_job.settings);
+        const GlyphCell cell = renderer.RenderGlyph(m_texts[i], m_job.settings);
         PackGlyphTo(cell, m_job.limit, m_out.data() + i * m_glyphBytes);
         const std::size_t done = ++m_done;
         if (progress != nullptr && done < count &&

@@ -112,7 +112,7 @@ void GlyphRenderer::Draw(std::u16string_view text, int originX, int originY, Gly
   }
 }
 
-GlyphCell GlyphRenderer::Render(std::u16string_view text, const RenderSettings& settings) {
+GlyphCell GlyphRenderer::RenderGlyph(std::u16string_view text, const RenderSettings& settings) {
   GlyphCell cell(settings.width, settings.height);
   Draw(text, settings.originX, settings.originY, cell);
   if (settings.rotation != Rotation::None) {

@@ -22,7 +22,7 @@ class GlyphRenderer {
   // its line box at the text origin and clipped to the cell, then rotation, mirroring and the gray
   // conversion. text is UTF-16; a surrogate pair draws its character, a lone surrogate its
   // code unit.
-  GlyphCell Render(std::u16string_view text, const RenderSettings& settings);
+  GlyphCell RenderGlyph(std::u16string_view text, const RenderSettings& settings);
 
   // Draws the text only (steps before rotation) into an existing cell.
   void Draw(std::u16string_view text, int originX, int originY, GlyphCell& cell);

@@ -418,7 +418,7 @@ void TForm4::ShowPreview(const GlyphCell& cell, int limit) {
 void TForm4::RefreshPreview() {
   const RenderSettings settings = Settings();
   const std::u16string text = PreviewText();
-  ShowPreview(Renderer().Render(text, settings), Limit());
+  ShowPreview(Renderer().RenderGlyph(text, settings), Limit());
 }
 
 void TForm4::ComboBoxCodeChange() {
@@ -460,7 +460,7 @@ void TForm4::TestGlyph(int source) {
     m_previewSource = source;
     const RenderSettings settings = Settings();
     const int limit = Limit();
-    const GlyphCell cell = Renderer().Render(PreviewText(), settings);
+    const GlyphCell cell = Renderer().RenderGlyph(PreviewText(), settings);
     ShowPreview(cell, limit);
     QString dump = Q(HexDump(PackGlyph(cell, limit)));
     dump.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));

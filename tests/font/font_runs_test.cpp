@@ -97,7 +97,7 @@ TEST(ResolveFont, DefaultFaceFallsBackToAnInstalledCjkFace) {
   const FontSource source = ResolveFont(FontChoice{});
   EXPECT_FALSE(source.path.empty());
   GlyphRenderer renderer(source, 14);
-  const GlyphCell cell = renderer.Render(u"汉", RenderSettings{});
+  const GlyphCell cell = renderer.RenderGlyph(u"汉", RenderSettings{});
   EXPECT_GT(InkInside(cell, 200), 20) << source.path;
   // The ink starts at the text origin (2, 1): nothing in the first two columns or the top row.
   for (int y = 0; y < cell.height; ++y) {
@@ -113,17 +113,17 @@ TEST(GlyphRenderer, ClipsAtTheCellAndMovesWithTheOrigin) {
   RenderSettings settings;
   settings.width = 8;
   // Two characters in an 8-pixel cell: no wrap, nothing below the first line's box.
-  const GlyphCell two = renderer.Render(u"汉字", settings);
+  const GlyphCell two = renderer.RenderGlyph(u"汉字", settings);
   EXPECT_EQ(two.pixels.size(), 8u * 16u);
   EXPECT_GT(InkInside(two, 200), 0);
   settings.width = 16;
   settings.originX = 100;  // drawn entirely outside: an empty glyph
-  EXPECT_EQ(InkInside(renderer.Render(u"汉", settings), 255), 0);
+  EXPECT_EQ(InkInside(renderer.RenderGlyph(u"汉", settings), 255), 0);
   settings.originX = 2;
-  EXPECT_EQ(InkInside(renderer.Render(u"", settings), 255), 0);
+  EXPECT_EQ(InkInside(renderer.RenderGlyph(u"", settings), 255), 0);
   settings.rotation = Rotation::Left90;
   settings.height = 24;
-  const GlyphCell turned = renderer.Render(u"汉", settings);
+  const GlyphCell turned = renderer.RenderGlyph(u"汉", settings);
   EXPECT_EQ(turned.width, 24);
   EXPECT_EQ(turned.height, 16);
 }
