@@ -36,8 +36,13 @@ PICS="$DEMO/pictures"
 "$PANELIX" --codepage 936 font ascii --width 8 --height 16 -o "$BINS/Font_D1_16"
 
 # --- sounds (WAV converter) ---
+# A two-note chime, 8000 samples per second, mono, 8 bits, kept as it is; the data text beside the
+# bin (Wav-chime-Addr.txt) names the file as given, so it is converted from its own folder.
+(cd "$DEMO/sounds" && "$PANELIX" wav --channel left --bits 8 --speed 1 -o "$BINS/Wav-chime" chime.wav)
 
 # --- cursor (cursor editor) ---
+# An arrow pointer: black outline, colour-0 fill, everything else transparent (code 2).
+"$PANELIX" cursor --from-text "$DEMO/cursor/arrow.txt" -o "$BINS/Cursor-arrow"
 
 # --- flash image (project builder) ---
 # The project lists every bin of the folder; the build time comes from SOURCE_DATE_EPOCH when it
