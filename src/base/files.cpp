@@ -118,6 +118,52 @@ void ReplacingFile::WriteRepeated(std::uint8_t value, std::uint64_t count) {
   }
 }
 
+std::uint64_t ReplacingFile::AppendFrom(int fd, std::uint64_t count) {
+  if (m_fd < 0) {
+    throw Error(m_message);
+  }
+  std::uint64_t copied = 0;
+  bool inKernel = true;
+  std::vector<std::uint8_t> buffer;
+  while (copied < count) {
+    const auto want =
+        static_cast<std::size_t>(std::min<std::uint64_t>(count - copied, std::uint64_t{1} << 30));
+    ssize_t n = -1;
+    if (inKernel) {
+      n = ::copy_file_range(fd, nullptr, m_fd, nullptr, want, 0);
+      if (n < 0 && (errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP ||
+                    errno == EBADF || errno == EPERM)) {
+        // Not possible between these two files: copy through a buffer instead.
+        inKernel = false;
+        buffer.resize(std::size_t{1} << 20);
+        continue;
+      }
+    } else {
+      n = ::read(fd, buffer.data(), std::min(want, buffer.size()));
+      if (n > 0) {
+        try {
+          WriteAll(m_fd, buffer.data(), static_cast<std::size_t>(n));
+        } catch (const std::system_error&) {
+          n = -1;
+        }
+      }
+    }
+    if (n < 0 && errno == EINTR) {
+      continue;
+    }
+    if (n < 0) {
+      Discard();
+      throw Error(m_message);
+    }
+    if (n == 0) {
+      break;
+    }
+    copied += static_cast<std::uint64_t>(n);
+    m_size += static_cast<std::uint64_t>(n);
+  }
+  return copied;
+}
+
 void ReplacingFile::Commit() {
   if (m_fd < 0) {
     throw Error(m_message);

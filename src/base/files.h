@@ -34,6 +34,11 @@ class ReplacingFile {
   void Write(std::string_view text);
   // Appends count copies of value without holding them all in memory.
   void WriteRepeated(std::uint8_t value, std::uint64_t count);
+  // Appends up to count bytes of the file open as fd, read from its current offset, copied inside
+  // the kernel where the file systems allow it (no user-space buffer then). Returns the bytes
+  // appended, fewer than count only when that file ends first. Throws panelix::Error with the
+  // message when reading or writing fails.
+  std::uint64_t AppendFrom(int fd, std::uint64_t count);
   // Bytes written so far.
   std::uint64_t Size() const { return m_size; }
   // Renames the temporary file over the target.

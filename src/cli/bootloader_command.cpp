@@ -199,7 +199,7 @@ SubcommandAction Setup(CLI::App& app) {
   const BootloaderParameters defaults;
   for (const auto& flag : NumberFlags()) {
     state->numbers[flag.flag] = std::to_string(defaults.*flag.field);
-    app.add_option(flag.flag, state->numbers[flag.flag], flag.help)->capture_default_str();
+    app.add_option(flag.flag, state->numbers[flag.flag], flag.help)->type_name("N")->capture_default_str();
   }
   for (const auto& flag : ChoiceFlags()) {
     std::vector<std::string> words;

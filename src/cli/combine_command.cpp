@@ -102,6 +102,7 @@ SubcommandAction Setup(CLI::App& app) {
                  "FILE[@START]: up to six bins in order; START (decimal or 0x hexadecimal) defaults to the "
                  "end of the previous file, the first file starts at 0")
       ->required()
+      ->type_name("FILE[@START]")
       ->expected(1, combiner::kSlotCount);
   app.footer(
       "Gaps before a START are filled with 0xFF; a START inside the previous file places the file right "

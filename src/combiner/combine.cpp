@@ -18,8 +18,8 @@ namespace panelix::combiner {
 
 namespace {
 
-// Size of the pieces files are copied in; the only buffer a combine holds.
-constexpr std::size_t kChunkSize = std::size_t{1} << 20;
+// Size of the pieces gaps and files are written in, between two progress reports.
+constexpr std::int64_t kChunkSize = std::int64_t{1} << 24;
 
 // A slot's file, opened for reading; a missing file is created empty. Closed when it goes.
 class SlotFile {
@@ -40,15 +40,7 @@ class SlotFile {
   bool IsOpen() const { return m_fd >= 0; }
   std::int64_t Size() const { return m_size; }
 
-  // Reads up to buffer.size() bytes; returns 0 at the end of the file and -1 on an error.
-  std::int64_t Read(std::span<std::uint8_t> buffer) {
-    for (;;) {
-      const ssize_t n = ::read(m_fd, buffer.data(), buffer.size());
-      if (n >= 0 || errno != EINTR) {
-        return n;
-      }
-    }
-  }
+  int Descriptor() const { return m_fd; }
 
  private:
   void Close() {
@@ -62,23 +54,21 @@ class SlotFile {
   std::int64_t m_size = 0;
 };
 
-// A slot's file that cannot be opened or read; every other failure of a combine is the output's.
+// A slot's file that cannot be opened; every other failure of a combine is the output's.
 class SlotError : public Error {
  public:
   explicit SlotError(const std::string& path) : Error("Can't open " + path) {}
 };
 
-// Why a slot could not be copied.
-enum class CopyFailure { None, ReadFailed, Stopped };
-
 class Combiner {
  public:
   Combiner(ReplacingFile& output, std::int64_t total, const ProgressFn& progress)
-      : m_output(output), m_total(total), m_progress(progress), m_buffer(kChunkSize) {}
+      : m_output(output), m_total(total), m_progress(progress) {}
 
+  // Writes count bytes of value; false when progress asked to stop.
   bool Fill(std::uint8_t value, std::int64_t count) {
     while (count > 0) {
-      const auto n = std::min<std::int64_t>(count, static_cast<std::int64_t>(kChunkSize));
+      const std::int64_t n = std::min(count, kChunkSize);
       m_output.WriteRepeated(value, static_cast<std::uint64_t>(n));
       count -= n;
       if (!Advance(n)) {
@@ -88,24 +78,22 @@ class Combiner {
     return true;
   }
 
-  // Copies exactly length bytes of the file: what is missing at its end becomes 0x00.
-  CopyFailure Copy(SlotFile& file, std::int64_t length) {
+  // Copies exactly length bytes of the file: what is missing at its end becomes 0x00. False when
+  // progress asked to stop.
+  bool Copy(const SlotFile& file, std::int64_t length) {
     while (length > 0) {
-      const auto want = static_cast<std::size_t>(std::min<std::int64_t>(length, kChunkSize));
-      const std::int64_t got = file.Read(std::span<std::uint8_t>(m_buffer.data(), want));
-      if (got < 0) {
-        return CopyFailure::ReadFailed;
-      }
-      if (got == 0) {
-        return Fill(0x00, length) ? CopyFailure::None : CopyFailure::Stopped;
-      }
-      m_output.Write(std::span<const std::uint8_t>(m_buffer.data(), static_cast<std::size_t>(got)));
+      const std::int64_t want = std::min(length, kChunkSize);
+      const auto got =
+          static_cast<std::int64_t>(m_output.AppendFrom(file.Descriptor(), static_cast<std::uint64_t>(want)));
       length -= got;
       if (!Advance(got)) {
-        return CopyFailure::Stopped;
+        return false;
+      }
+      if (got < want) {
+        return Fill(0x00, length);
       }
     }
-    return CopyFailure::None;
+    return true;
   }
 
  private:
@@ -118,7 +106,6 @@ class Combiner {
   std::int64_t m_total;
   std::int64_t m_done = 0;
   const ProgressFn& m_progress;
-  std::vector<std::uint8_t> m_buffer;
 };
 
 std::int64_t Length(const CombineSlot& slot) {
@@ -134,7 +121,7 @@ std::int64_t TotalBytes(std::span<const CombineSlot> slots) {
 }
 
 // Writes the slots into output. Returns false when progress asked to stop. Throws for a slot that
-// cannot be opened (after putting the earlier slots in place) or read.
+// cannot be opened, after putting the earlier slots in place.
 bool WriteSlots(std::span<const CombineSlot> slots, ReplacingFile& output, const RowFn& row,
                 std::vector<std::string>& rows, const ProgressFn& progress) {
   Combiner combiner(output, TotalBytes(slots), progress);
@@ -150,13 +137,8 @@ bool WriteSlots(std::span<const CombineSlot> slots, ReplacingFile& output, const
     if (i > 0 && !combiner.Fill(0xFF, GapBefore(slots[i - 1], slot))) {
       return false;
     }
-    switch (combiner.Copy(file, Length(slot))) {
-      case CopyFailure::ReadFailed:
-        throw SlotError(slot.path);
-      case CopyFailure::Stopped:
-        return false;
-      case CopyFailure::None:
-        break;
+    if (!combiner.Copy(file, Length(slot))) {
+      return false;
     }
   }
   return true;

@@ -50,17 +50,18 @@ struct CombineResult {
 // "File Combine" once the save dialog has been answered. The output is named from chosenName
 // (".bin" appended when lacking) and holds slot 1's bytes at offset 0, then for each further slot
 // its gap of 0xFF bytes and exactly its length in bytes from its file: a shorter file is padded
-// with 0x00, a longer one cut. Files and gaps are streamed in fixed-size pieces, so memory stays
-// small whatever their sizes. The output replaces any file of that name whole. The address rows
-// go to row as each slot begins; afterwards the address list beside the output receives them.
+// with 0x00, a longer one cut. Files are copied inside the kernel where possible and gaps written
+// from one small block, so memory stays small whatever their sizes. The output replaces any file of that name
+// whole. The address rows go to row as each slot begins; afterwards the address list beside the output
+// receives them.
 //
 // Throws panelix::Error:
 //   "Error file's name"       - chosenName is empty; nothing is written.
 //   "Can't open " + name      - the output cannot be created; nothing is written.
 //   "Can't open " + path      - a slot's file cannot be opened; the output then holds the earlier
-//                               slots' bytes and no address list is written. A file that fails
-//                               while being read leaves the old output untouched.
-//   "Can't write " + name     - writing the output failed; the old output is untouched.
+//                               slots' bytes and no address list is written.
+//   "Can't write " + name     - writing the output, or reading a slot's file, failed part-way; the
+//                               old output is left as it was.
 // When the address list cannot be written, "The file might not be accessibl." goes to message
 // and the result says so. progress gets bytes done and total; returning false stops the combine
 // and leaves everything as it was (the result then has an empty outputName).
