@@ -203,6 +203,86 @@ TEST(MakeBinTest, BinsPastASetLimitKeepFlashAddressesTrue) {
   EXPECT_EQ(std::vector<std::uint8_t>(image.begin() + 0x200CC, image.end()), Pattern(256, 0));
 }
 
+// Each set kind stops adding sets after its own limit with its own message; the limit bin itself
+// is entered, the bins after it are not.
+TEST(MakeBinTest, EachSetKindHasItsLimitAndMessage) {
+  struct Case {
+    const char* prefix;
+    int sets;
+    std::string message;
+  };
+  for (const Case& c :
+       {Case{"Number", 16, "Number is over than 15"}, Case{"ColorNum", 16, "ColorNum is over than 15"},
+        Case{"KeyNum", 16, "KeyNum is over than 15"}, Case{"Gif", 32, "Gif number is over than 10"}}) {
+    SCOPED_TRACE(c.prefix);
+    TempDir dir;
+    std::vector<std::string> bins;
+    for (int i = 0; i <= c.sets; ++i) {
+      const std::string name = c.prefix + std::to_string(100 + i);
+      WriteBytes(dir / (name + ".bin"), Pattern(2, 0));
+      WriteText(dir / (name + "-Addr.txt"), "//0\r\n" + EvenRows(2, 1));
+      bins.push_back(name + ".bin");
+    }
+    const BuildRun run = Build(dir, bins, ProjectLines());
+    ASSERT_TRUE(run.image);
+    EXPECT_EQ(run.messages, std::vector<std::string>{c.message});
+    EXPECT_EQ(run.image->pictureCount, 2 * c.sets);
+    const infoblock::SetTables& sets = run.image->sets;
+    const int count = c.sets == 32                          ? sets.gif.count
+                      : c.prefix == std::string("Number")   ? sets.number.count
+                      : c.prefix == std::string("ColorNum") ? sets.colorNum.count
+                                                            : sets.keyNum.count;
+    EXPECT_EQ(count, c.sets);
+    // The bin past the limit keeps its place in the image behind the last entered one.
+    ASSERT_EQ(run.image->bins.size(), static_cast<std::size_t>(c.sets + 1));
+    EXPECT_EQ(run.image->bins.back().address, 0x20000u + 2 * static_cast<std::uint32_t>(c.sets));
+  }
+}
+
+// With the short block every flash address counts from 0x3000 and the image holds only its first
+// 0x3000 bytes ahead of the bins.
+TEST(MakeBinTest, ShortBlockCountsFlashAddressesFromItsEnd) {
+  TempDir dir;
+  WriteBytes(dir / "Picture-a.bin", Pattern(6, 0x10));
+  WriteText(dir / "Picture-a-Addr.txt", Row(3, 1, 0, 6, "a.bmp"));
+  WriteBytes(dir / "Gif-a.bin", Pattern(4, 0x20));
+  // The GIF converter ends each frame row with LF CR LF: the lone CR lines are dropped and do not
+  // count as lines.
+  WriteText(dir / "Gif-a-Addr.txt",
+            "//0\r\n{1, 2, 0x00000000, 0x00000002},//a.gif-Frames0\n\r\n"
+            "{1, 2, 0x00000002, 0x00000002},//a.gif-Frames1\n\r\n");
+  WriteBytes(dir / "Cursor-a.bin", Pattern(3, 0x30));
+  MakeBinInput input{dir.Path(),
+                     {"Cursor-a.bin", "Gif-a.bin", "Picture-a.bin"},
+                     ProjectLines(),
+                     infoblock::kSmallBlockSize,
+                     kTime};
+  const auto image = BuildInfoBlock(input, NoMessage, [](const auto&) {});
+  ASSERT_TRUE(image);
+  const infoblock::InfoBlock& block = *image->block;
+  EXPECT_EQ(Slice(block, 0x600, 2 + 36),
+            (std::vector<std::uint8_t>{0x00, 0x03,                                      //
+                                       0x00, 0x03, 0x00, 0x01, 0x00, 0x00, 0x30, 0x00,  // a.bmp
+                                       0x00, 0x00, 0x00, 0x06,                          //
+                                       0x00, 0x01, 0x00, 0x02, 0x00, 0x00, 0x30, 0x06,  // Frames0
+                                       0x00, 0x00, 0x00, 0x02,                          //
+                                       0x00, 0x01, 0x00, 0x02, 0x00, 0x00, 0x30, 0x08,  // Frames1
+                                       0x00, 0x00, 0x00, 0x02}));
+  EXPECT_EQ(Slice(block, 0x1780, 9), (std::vector<std::uint8_t>{0x00, 0x00, 0x30, 0x0A, 0, 0, 0, 3, 0xFF}));
+  EXPECT_EQ(image->sets.gif.sets[0].first, 1);
+  EXPECT_EQ(image->sets.gif.sets[0].last, 2);
+  EXPECT_EQ(image->report,
+            "{3,1,0x00003000,0x00000006},//a.bmp---Picture No.0\r\n"
+            "{1,2,0x00003006,0x00000002},//a.gif-Frames0\r\n"
+            "{1,2,0x00003008,0x00000002},//a.gif-Frames1\r\n"
+            "{0x0000300A,0x00000003},//Cursor-a.bin\r\n");
+  ASSERT_TRUE(WriteFlashImage(dir / "flash.bin", *image));
+  const std::vector<std::uint8_t> head(block.Written().begin(), block.Written().end());
+  ASSERT_EQ(head.size(), 0x3000u);
+  EXPECT_EQ(ReadBytes(dir / "flash.bin"),
+            Concat({head, Pattern(6, 0x10), Pattern(4, 0x20), Pattern(3, 0x30)}));
+}
+
 TEST(MakeBinTest, SoundsCursorsAndFontSlots) {
   TempDir dir;
   WriteBytes(dir / "Wav-empty.bin", {});
