@@ -38,7 +38,9 @@ struct Canvas {
       : w(width), h(height), rgba(static_cast<std::size_t>(width) * height * 4, 0) {}
 
   std::uint8_t* At(int x, int y) { return rgba.data() + 4 * (static_cast<std::size_t>(y) * w + x); }
-  const std::uint8_t* At(int x, int y) const { return rgba.data() + 4 * (static_cast<std::size_t>(y) * w + x); }
+  const std::uint8_t* At(int x, int y) const {
+    return rgba.data() + 4 * (static_cast<std::size_t>(y) * w + x);
+  }
   void Blend(int x, int y, std::uint32_t rgb, double a) {
     if (x < 0 || y < 0 || x >= w || y >= h || a <= 0) {
       return;
@@ -181,12 +183,17 @@ Canvas Screen(int w, int h, int seed) {
     c.Panel(px, py, 180, 100, 12, 0xE0E8F0 - static_cast<std::uint32_t>(i) * 0x101008, 0.8);
     c.Disc(px + 40, py + 50, 24, 0xF08020 + static_cast<std::uint32_t>(i) * 0x001010, 1.0);
   }
-  // Fine texture so the files compress like real art rather than flat fills.
+  // Grain in every channel, as in rendered or photographed art, so the files compress like real
+  // pictures (a few hundred kilobytes) rather than flat fills.
+  std::uint32_t state = 0x9E3779B9U * static_cast<std::uint32_t>(seed + 1);
   for (int y = 0; y < h; ++y) {
     for (int x = 0; x < w; ++x) {
       std::uint8_t* p = c.At(x, y);
-      const int n = ((x * 7 + y * 13 + seed * 29) * 2654435761U >> 28) & 3;
-      p[0] = static_cast<std::uint8_t>(std::min(255, p[0] + n));
+      for (int ch = 0; ch < 3; ++ch) {
+        state = state * 1664525U + 1013904223U;
+        const int n = static_cast<int>(state >> 29) - 4;
+        p[ch] = static_cast<std::uint8_t>(std::clamp(p[ch] + n, 0, 255));
+      }
     }
   }
   return c;

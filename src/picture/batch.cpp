@@ -31,7 +31,7 @@ ConvertedPicture ConvertPictureFile(const std::string& path, const ConvertOption
     // Decode once and use the file's pixels both for the picture and for the 4-4-4-4 encoding.
     const PngPicture png = DecodePng(file);
     image = TreatPngAlpha(png, options.picture.format, ReadAlphaThreshold(options.alphaThreshold));
-    image = RotatePicture(image, rotation);
+    image = RotatePicture(std::move(image), rotation);
     CheckedEncodedSize(image.width, image.height, PixelFormat::R5G6B5, options.picture.rowPadding);
     result.bytes = EncodeArgb4444(png, image, rotation, options.picture, collect);
   } else {

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <limits>
 #include <string>
+#include <type_traits>
 
 #include "base/error.h"
 #include "picture/loading.h"
@@ -56,9 +57,16 @@ std::vector<std::uint8_t> EncodeRows(const RgbImage& picture, const PictureOptio
   for (std::int32_t j = 0; j < h; ++j) {
     const std::int32_t y = options.mirrorY ? h - 1 - j : j;
     const std::uint8_t* row = picture.rgb.data() + 3 * picture.PixelIndex(0, y);
-    for (std::int32_t k = 0; k < w; ++k) {
-      const std::int32_t x = options.mirrorX ? w - 1 - k : k;
-      pixel(at, static_cast<std::size_t>(k), row + 3 * static_cast<std::size_t>(x));
+    // Two loops instead of a choice per pixel keep the common unmirrored row tight.
+    const auto n = static_cast<std::size_t>(w);
+    if (options.mirrorX) {
+      for (std::size_t k = 0; k < n; ++k) {
+        pixel(at, k, row + 3 * (n - 1 - k));
+      }
+    } else {
+      for (std::size_t k = 0; k < n; ++k) {
+        pixel(at, k, row + 3 * k);
+      }
     }
     at += layout.data;
     std::fill(at, at + layout.padding, std::uint8_t{0xFF});
@@ -90,29 +98,40 @@ std::int32_t CheckedEncodedSize(std::int32_t width, std::int32_t height, PixelFo
 
 std::vector<std::uint8_t> EncodeR5G6B5(const RgbImage& picture, const PictureOptions& options,
                                        const ProgressFn& progress) {
-  const bool bgr = options.order == ChannelOrder::Bgr;
-  return EncodeRows(picture, options, PixelFormat::R5G6B5, progress,
-                    [bgr](std::uint8_t* row, std::size_t k, const std::uint8_t* p) {
-                      std::uint8_t* out = row + 2 * k;
-                      const unsigned r5 = p[0] >> 3;
-                      const unsigned g6 = p[1] >> 2;
-                      const unsigned b5 = p[2] >> 3;
-                      const unsigned value = bgr ? (b5 << 11) | (g6 << 5) | r5 : (r5 << 11) | (g6 << 5) | b5;
-                      out[0] = static_cast<std::uint8_t>(value & 0xFF);
-                      out[1] = static_cast<std::uint8_t>(value >> 8);
-                    });
+  // One loop per channel order, so the pixel loop carries no choice.
+  const auto encode = [&](auto firstChannel, auto lastChannel) {
+    static constexpr int first = decltype(firstChannel)::value;
+    static constexpr int last = decltype(lastChannel)::value;
+    return EncodeRows(picture, options, PixelFormat::R5G6B5, progress,
+                      [](std::uint8_t* row, std::size_t k, const std::uint8_t* p) {
+                        const unsigned value = (static_cast<unsigned>(p[first] >> 3) << 11) |
+                                               (static_cast<unsigned>(p[1] >> 2) << 5) |
+                                               static_cast<unsigned>(p[last] >> 3);
+                        row[2 * k] = static_cast<std::uint8_t>(value & 0xFF);
+                        row[2 * k + 1] = static_cast<std::uint8_t>(value >> 8);
+                      });
+  };
+  using Red = std::integral_constant<int, 0>;
+  using Blue = std::integral_constant<int, 2>;
+  return options.order == ChannelOrder::Bgr ? encode(Blue{}, Red{}) : encode(Red{}, Blue{});
 }
 
 std::vector<std::uint8_t> EncodeR8G8B8(const RgbImage& picture, const PictureOptions& options,
                                        const ProgressFn& progress) {
-  const bool bgr = options.order == ChannelOrder::Bgr;
-  return EncodeRows(picture, options, PixelFormat::R8G8B8, progress,
-                    [bgr](std::uint8_t* row, std::size_t k, const std::uint8_t* p) {
-                      std::uint8_t* out = row + 3 * k;
-                      out[0] = bgr ? p[0] : p[2];
-                      out[1] = p[1];
-                      out[2] = bgr ? p[2] : p[0];
-                    });
+  // "RGB" stores B, G, R (the value 0xRRGGBB little-endian); "BGR" stores R, G, B.
+  const auto encode = [&](auto firstChannel, auto lastChannel) {
+    static constexpr int first = decltype(firstChannel)::value;
+    static constexpr int last = decltype(lastChannel)::value;
+    return EncodeRows(picture, options, PixelFormat::R8G8B8, progress,
+                      [](std::uint8_t* row, std::size_t k, const std::uint8_t* p) {
+                        row[3 * k] = p[first];
+                        row[3 * k + 1] = p[1];
+                        row[3 * k + 2] = p[last];
+                      });
+  };
+  using Red = std::integral_constant<int, 0>;
+  using Blue = std::integral_constant<int, 2>;
+  return options.order == ChannelOrder::Bgr ? encode(Red{}, Blue{}) : encode(Blue{}, Red{});
 }
 
 std::vector<std::uint8_t> EncodeBlackWhite(const RgbImage& picture, const PictureOptions& options,

@@ -13,16 +13,17 @@ std::int32_t ReadAlphaThreshold(const std::string& text) {
   return std::min(StrToInt(text), 255);
 }
 
-RgbImage TreatPngAlpha(const PngPicture& png, PixelFormat format, std::int32_t threshold) {
-  RgbImage out = png.image;
-  out.alpha.clear();
+RgbImage TreatPngAlpha(PngPicture png, PixelFormat format, std::int32_t threshold) {
   if (!png.image.HasAlpha()) {
-    return out;
+    return std::move(png.image);
   }
-  const std::size_t pixels = png.image.alpha.size();
+  RgbImage out = std::move(png.image);
+  const std::vector<std::uint8_t> alpha = std::move(out.alpha);
+  out.alpha.clear();
+  const std::size_t pixels = alpha.size();
   for (std::size_t i = 0; i < pixels; ++i) {
     std::uint8_t* p = out.rgb.data() + 3 * i;
-    if (png.image.alpha[i] <= threshold) {
+    if (alpha[i] <= threshold) {
       p[0] = p[1] = p[2] = 0;
     } else if (format == PixelFormat::R5G6B5) {
       // A visible pixel must not turn into the black that marks transparency in 5-6-5.
@@ -45,8 +46,8 @@ RgbImage LoadPictureBytes(std::span<const std::uint8_t> file, PictureKind kind, 
   RgbImage image;
   switch (kind) {
     case PictureKind::Png: {
-      const PngPicture png = DecodePng(file, limits);
-      image = TreatPngAlpha(png, options.picture.format, ReadAlphaThreshold(options.alphaThreshold));
+      image = TreatPngAlpha(DecodePng(file, limits), options.picture.format,
+                            ReadAlphaThreshold(options.alphaThreshold));
       break;
     }
     case PictureKind::Jpeg:
@@ -105,6 +106,13 @@ RgbImage RotatePicture(const RgbImage& source, Rotation rotation) {
     }
   }
   return out;
+}
+
+RgbImage RotatePicture(RgbImage&& source, Rotation rotation) {
+  if (rotation == Rotation::None) {
+    return std::move(source);
+  }
+  return RotatePicture(static_cast<const RgbImage&>(source), rotation);
 }
 
 bool LoadPreview(Preview& preview, const std::string& path, const ConvertOptions& options) {

@@ -29,7 +29,7 @@ RgbImage LoadPictureBytes(std::span<const std::uint8_t> file, PictureKind kind, 
 
 // The alpha treatment alone, on a decoded PNG (used by LoadPicture; exposed for the GIF tool's and
 // the tests' sake). threshold is already clamped to 255.
-RgbImage TreatPngAlpha(const PngPicture& png, PixelFormat format, std::int32_t threshold);
+RgbImage TreatPngAlpha(PngPicture png, PixelFormat format, std::int32_t threshold);
 
 // Reads the threshold field as LoadPicture does: ConversionError for an empty or non-numeric
 // text, values above 255 become 255.
@@ -39,6 +39,8 @@ std::int32_t ReadAlphaThreshold(const std::string& text);
 // (y, H - 1 - x). Left90 (counter-clockwise): the result is H x W and its pixel (x, y) is the
 // source's (W - 1 - y, x). The alpha plane, when present, turns with the pixels.
 RgbImage RotatePicture(const RgbImage& source, Rotation rotation);
+// The same for a picture that is no longer needed: with Rotation::None it is moved, not copied.
+RgbImage RotatePicture(RgbImage&& source, Rotation rotation);
 
 // The main window's current picture: what the preview shows and the converters read.
 struct Preview {

@@ -54,28 +54,27 @@ PngPicture DecodePng(std::span<const std::uint8_t> file, const DecodeLimits& lim
   Check(spng_get_ihdr(ctx.get(), &ihdr));
   detail::CheckDimensions(ihdr.width, ihdr.height, limits, "The PNG file");
 
-  std::size_t size = 0;
-  Check(spng_decoded_image_size(ctx.get(), SPNG_FMT_RGBA8, &size));
-  std::vector<std::uint8_t> rgba(size);
-  // No SPNG_DECODE_TRNS: a tRNS chunk never turns into alpha; no gamma correction either.
-  Check(spng_decode_image(ctx.get(), rgba.data(), rgba.size(), SPNG_FMT_RGBA8, 0));
-
   PngPicture png;
   png.colorType = ihdr.color_type;
   const bool hasAlpha = ihdr.color_type >= 4;
   png.image = MakeRgbImage(static_cast<std::int32_t>(ihdr.width), static_cast<std::int32_t>(ihdr.height));
-  const std::size_t pixels = static_cast<std::size_t>(ihdr.width) * ihdr.height;
-  if (hasAlpha) {
-    png.image.alpha.resize(pixels);
+  // No SPNG_DECODE_TRNS: a tRNS chunk never turns into alpha; no gamma correction either.
+  if (!hasAlpha) {
+    Check(spng_decode_image(ctx.get(), png.image.rgb.data(), png.image.rgb.size(), SPNG_FMT_RGB8, 0));
+    return png;
   }
+  std::size_t size = 0;
+  Check(spng_decoded_image_size(ctx.get(), SPNG_FMT_RGBA8, &size));
+  std::vector<std::uint8_t> rgba(size);
+  Check(spng_decode_image(ctx.get(), rgba.data(), rgba.size(), SPNG_FMT_RGBA8, 0));
+  const std::size_t pixels = static_cast<std::size_t>(ihdr.width) * ihdr.height;
+  png.image.alpha.resize(pixels);
   std::uint8_t* out = png.image.rgb.data();
   for (std::size_t i = 0; i < pixels; ++i) {
     out[3 * i] = rgba[4 * i];
     out[3 * i + 1] = rgba[4 * i + 1];
     out[3 * i + 2] = rgba[4 * i + 2];
-    if (hasAlpha) {
-      png.image.alpha[i] = rgba[4 * i + 3];
-    }
+    png.image.alpha[i] = rgba[4 * i + 3];
   }
   return png;
 }
