@@ -85,6 +85,24 @@ TEST(CompileCommands, OnlyLinesBeginningWithANameOfACodeWithEncoderCount) {
   EXPECT_EQ(IndexEntry(block, 0x80), (Bytes{0x18, 0x00, 0x01, 0x00}));
 }
 
+TEST(CompileCommands, SetCommandsReadTheSetTablesOfTheRun) {
+  infoblock::SetTables sets;
+  sets.gif.count = 1;
+  sets.gif.sets[0] = {307, 319};
+  sets.keyNum.count = 2;
+  sets.keyNum.sets[1] = {217, 229};
+  infoblock::InfoBlock block;
+  CompileCommands(
+      Project({"A4h#00KPT:1,2,3,4,1", "88h#05GIF:1,2,0", "A4h#01:1,2,3,4,1", "A4h#02KPT:1,2,3,4,2"}), block,
+      sets);
+  // 88h: the last parameter's byte (GIF set 0) becomes its picture range; A4h follows directly.
+  EXPECT_EQ(At(block, 0x1800, 18), (Bytes{0x01, 0x02, 0x00, 0x01, 0x33, 0x01, 0x3F, 0x00, 0x0A, 0x01, 0x02,
+                                          0x03, 0x04, 0x00, 0xD9, 0x00, 0xE5, 0xFF}));
+  EXPECT_EQ(IndexEntry(block, 0x88), (Bytes{0x18, 0x00, 0x01, 0x07}));
+  // Only the A4h line with "KPT" and an existing set gives a record.
+  EXPECT_EQ(IndexEntry(block, 0xA4), (Bytes{0x18, 0x07, 0x01, 0x0A}));
+}
+
 TEST(CompileCommands, LineCutAt1023CharactersBeforeItIsRead) {
   const std::string line = "82h#00:1" + std::string(1015, ' ') + ",2";
   const auto block = Compile(Project({line}));
