@@ -28,6 +28,8 @@ PICS="$DEMO/pictures"
   --lcd-if 24 --color 16 --canvas block16 --spi-speed 4 -o "$BINS/Bootloader"
 
 # --- GIF animations (GIF converter) ---
+# Every frame of the spinner (made by gif/make_spinner.cpp) in 5-6-5 colour, one address row per frame.
+"$PANELIX" gif --format r5g6b5 -o "$BINS/Gif-spinner" "$DEMO/gif/spinner.gif"
 
 # --- fonts (font library generator) ---
 # Names tell the project builder the font slot (characters 5-6) and the size code (8-9).

@@ -1,7 +1,10 @@
 // panelix-workbench: start-up of the workbench and its event loop.
 #include <QApplication>
-#include <QMessageBox>
+#include <QDir>
+#include <QPixmap>
 #include <exception>
+#include <utility>
+#include <vector>
 
 #include "ui/dialogs.h"
 #include "ui/window_registry.h"
@@ -29,6 +32,38 @@ class WorkbenchApplication final : public QApplication {
   panelix::ui::Dialogs& m_dialogs;
 };
 
+// The nine windows with the file names of their pictures, in registry order.
+std::vector<std::pair<QWidget*, QString>> Named(const panelix::ui::Windows& w) {
+  return {{w.form1.get(), QStringLiteral("main-window")}, {w.form2.get(), QStringLiteral("bootloader")},
+          {w.form3.get(), QStringLiteral("cursor")},      {w.form4.get(), QStringLiteral("font")},
+          {w.form5.get(), QStringLiteral("binfile")},     {w.form6.get(), QStringLiteral("gif")},
+          {w.form7.get(), QStringLiteral("wav")},         {w.form8.get(), QStringLiteral("project")},
+          {w.form10.get(), QStringLiteral("ini-error")}};
+}
+
+// Shows each window in turn at its design size and saves a picture of it as <folder>/<name>.png
+// (for the documentation). Returns the process's exit status.
+int SaveScreenshots(const panelix::ui::Windows& windows, const QString& folder) {
+  if (!QDir().mkpath(folder)) {
+    return 1;
+  }
+  int status = 0;
+  for (const auto& [window, name] : Named(windows)) {
+    const QSize designSize = window->size();
+    window->setWindowState(Qt::WindowNoState);
+    window->resize(designSize);
+    window->show();
+    for (int i = 0; i < 5; ++i) {
+      QApplication::processEvents();
+    }
+    if (!window->grab().save(folder + QLatin1Char('/') + name + QStringLiteral(".png"))) {
+      status = 1;
+    }
+    window->hide();
+  }
+  return status;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -36,14 +71,21 @@ int main(int argc, char** argv) {
   WorkbenchApplication app(argc, argv, dialogs);
   QApplication::setApplicationName(QStringLiteral("Panelix"));
   panelix::ui::Windows windows = panelix::ui::CreateWindows(dialogs);
-  windows.form1->showMaximized();
-  QObject::connect(&app, &QApplication::lastWindowClosed, &app, &QApplication::quit);
+
+  // Not a user option: the documentation's pictures are made with --screenshots FOLDER.
+  const QStringList args = QApplication::arguments();
+  if (const qsizetype at = args.indexOf(QStringLiteral("--screenshots")); at >= 0 && at + 1 < args.size()) {
+    return SaveScreenshots(windows, args[at + 1]);
+  }
+
   // Closing the main window ends the workbench, tool windows included.
   windows.form1->setAttribute(Qt::WA_QuitOnClose, true);
-  for (QWidget* tool : std::initializer_list<QWidget*>{
-           windows.form2.get(), windows.form3.get(), windows.form4.get(), windows.form5.get(),
-           windows.form6.get(), windows.form7.get(), windows.form8.get(), windows.form10.get()}) {
-    tool->setAttribute(Qt::WA_QuitOnClose, false);
+  for (const auto& [window, name] : Named(windows)) {
+    if (window != windows.form1.get()) {
+      window->setAttribute(Qt::WA_QuitOnClose, false);
+    }
   }
+  QObject::connect(&app, &QApplication::lastWindowClosed, &app, &QApplication::quit);
+  windows.form1->showMaximized();
   return QApplication::exec();
 }

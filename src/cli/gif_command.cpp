@@ -93,8 +93,8 @@ int Run(const GifArgs& args) {
     return 1;
   }
   std::cout << "Wrote " << run.OutputName() << " (" << run.FramesWritten() << " frames of " << entries.size()
-            << " GIF files, " << run.Address() << " bytes) and " << output::AddressListName(run.OutputName())
-            << "\n";
+            << (entries.size() == 1 ? " GIF file, " : " GIF files, ") << run.Address() << " bytes) and "
+            << output::AddressListName(run.OutputName()) << "\n";
   return host.WriteFailed() ? 1 : 0;
 }
 

@@ -27,7 +27,9 @@ int ReadFromMemory(GifFileType* gif, GifByteType* buffer, int length) {
   auto* source = static_cast<MemorySource*>(gif->UserData);
   const std::size_t left = source->bytes.size() - source->pos;
   const std::size_t n = std::min(left, static_cast<std::size_t>(std::max(length, 0)));
-  std::memcpy(buffer, source->bytes.data() + source->pos, n);
+  if (n > 0) {
+    std::memcpy(buffer, source->bytes.data() + source->pos, n);
+  }
   source->pos += n;
   return static_cast<int>(n);
 }

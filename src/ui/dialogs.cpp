@@ -5,14 +5,35 @@
 #include <QFileDialog>
 #include <QFontDialog>
 #include <QMessageBox>
+#include <QRegularExpression>
 
 namespace panelix::ui {
+
+namespace {
+
+// The tools' filters list their patterns the way users know them, separated by ";"
+// ("All(*.gif;*.GIF)"); Qt separates patterns by spaces. Each filter keeps its text for the
+// user and gets a hidden pattern list Qt can read.
+void SetFilters(QFileDialog& dialog, const QStringList& filters) {
+  static const QRegularExpression kPatterns(QStringLiteral("\\(([^()]*)\\)\\s*$"));
+  QStringList readable;
+  for (const QString& filter : filters) {
+    const QRegularExpressionMatch match = kPatterns.match(filter);
+    QString patterns = match.hasMatch() ? match.captured(1) : filter;
+    patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
+    readable << filter + QStringLiteral(" (") + patterns.simplified() + QLatin1Char(')');
+  }
+  dialog.setOption(QFileDialog::HideNameFilterDetails, true);
+  dialog.setNameFilters(readable);
+}
+
+}  // namespace
 
 std::optional<QString> QtDialogs::OpenFile(QWidget* parent, const QString& title, const QString& folder,
                                            const QStringList& filters) {
   QFileDialog dialog(parent, title, folder);
   dialog.setFileMode(QFileDialog::ExistingFile);
-  dialog.setNameFilters(filters);
+  SetFilters(dialog, filters);
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
     return std::nullopt;
   }
@@ -26,7 +47,7 @@ std::optional<QString> QtDialogs::SaveFile(QWidget* parent, const QString& title
   dialog.setFileMode(QFileDialog::AnyFile);
   // The tools add their own extension rule; the dialog must not.
   dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
-  dialog.setNameFilters(filters);
+  SetFilters(dialog, filters);
   dialog.selectFile(proposedName);
   if (dialog.exec() != QDialog::Accepted) {
     return std::nullopt;

@@ -41,7 +41,7 @@ std::string PathBytes(const QString& path) {
 QPushButton* MakeButton(const char* name, const char* caption, QWidget* parent) {
   auto* button = new QPushButton(QString::fromLatin1(caption), parent);
   button->setObjectName(QString::fromLatin1(name));
-  button->setMinimumHeight(30);
+  button->setMinimumHeight(26);
   return button;
 }
 
@@ -114,7 +114,8 @@ QWidget* TForm6::BuildControlPanel() {
   m_ctrl->setObjectName(QStringLiteral("Ctrl"));
   m_ctrl->setFixedWidth(220);
   auto* v = new QVBoxLayout(m_ctrl);
-  v->setSpacing(6);
+  v->setContentsMargins(6, 6, 6, 6);
+  v->setSpacing(3);
   m_button1 = MakeButton("Button1", "Input Picture", m_ctrl);
   m_btnSConvert = MakeButton("BtnSConvert", "Single Convert", m_ctrl);
   m_btnAConvert = MakeButton("BtnAConvert", "All Convert", m_ctrl);
@@ -141,11 +142,11 @@ QWidget* TForm6::BuildControlPanel() {
   for (QCheckBox* c : {m_checkBoxX, m_checkBoxY, m_checkBoxNBin}) {
     v->addWidget(c);
   }
-  v->addStretch(1);
   m_listBox1 = new QListWidget(m_ctrl);
   m_listBox1->setObjectName(QStringLiteral("ListBox1"));
+  m_listBox1->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Ignored);
   PaintPaleYellow(m_listBox1);
-  v->addWidget(m_listBox1);
+  v->addWidget(m_listBox1, 1);
   // The list takes half the panel's height, whatever the window's size.
   m_ctrl->installEventFilter(this);
 
@@ -193,7 +194,7 @@ QWidget* TForm6::BuildPictureArea() {
 
 bool TForm6::eventFilter(QObject* watched, QEvent* event) {
   if (watched == m_ctrl && event->type() == QEvent::Resize) {
-    m_listBox1->setFixedHeight(m_ctrl->height() / 2);
+    m_listBox1->setMaximumHeight(m_ctrl->height() / 2);
   }
   return QWidget::eventFilter(watched, event);
 }

@@ -52,7 +52,7 @@ QStringList PictureFilters() {
 QPushButton* MakeButton(const char* name, const char* caption, QWidget* parent) {
   auto* button = new QPushButton(QString::fromLatin1(caption), parent);
   button->setObjectName(QString::fromLatin1(name));
-  button->setMinimumHeight(30);
+  button->setMinimumHeight(26);
   return button;
 }
 
@@ -135,7 +135,8 @@ QWidget* TForm1::BuildControlPanel() {
   panel->setObjectName(QStringLiteral("Control"));
   panel->setFixedWidth(202);
   auto* v = new QVBoxLayout(panel);
-  v->setSpacing(6);
+  v->setContentsMargins(6, 6, 6, 6);
+  v->setSpacing(3);
 
   m_btnInputPicture = MakeButton("BtnInputPicture", "Input Picture", panel);
   m_btnSConvert = MakeButton("BtnSConvert", "Single Convert", panel);
