@@ -352,5 +352,20 @@ TEST_F(MainWindowTest, StartsCheckTheListTheNameAndTheFirstPicture) {
   EXPECT_EQ(dialogs.unexpected, 0);
 }
 
+TEST_F(MainWindowTest, ExitStopsTheRunBeforeItsNextPictureAndClosesTheWindow) {
+  SavePicture(dir / "p0.bmp", {{0xFF0000}}, "BMP");
+  SavePicture(dir / "p1.bmp", {{0x00FF00}}, "BMP");
+  Choose(dir / "p0.bmp");
+  window.show();
+  window.SetRunDelays(30, 30, 0);
+  dialogs.saveAnswers.push_back(Q(dir / "out.bin"));
+  Click("BtnMConvert");
+  Click("BtnExit");
+  WaitFor([] { return false; }, 150);
+  EXPECT_FALSE(window.isVisible());
+  EXPECT_FALSE(std::filesystem::exists(dir / "out.bin"));
+  EXPECT_EQ(dialogs.messages, QStringList{QStringLiteral("Start to convert, please wait...")});
+}
+
 }  // namespace
 }  // namespace panelix
