@@ -25,6 +25,7 @@
 #include "gif/gif_folder.h"
 #include "picture/loading.h"
 #include "ui/radio_group.h"
+#include "ui/widgets.h"
 
 namespace panelix::ui {
 
@@ -33,30 +34,6 @@ namespace {
 const char kFailToOpen[] = "Fail to Open the file";
 // The chosen file's name is compared with the list by its first 129 characters only.
 constexpr int kChosenNameLength = 129;
-
-std::string PathBytes(const QString& path) {
-  return QFile::encodeName(path).toStdString();
-}
-
-QPushButton* MakeButton(const char* name, const char* caption, QWidget* parent) {
-  auto* button = new QPushButton(QString::fromLatin1(caption), parent);
-  button->setObjectName(QString::fromLatin1(name));
-  button->setMinimumHeight(26);
-  return button;
-}
-
-QCheckBox* MakeCheckBox(const char* name, const char* caption, QWidget* parent) {
-  auto* box = new QCheckBox(QString::fromLatin1(caption), parent);
-  box->setObjectName(QString::fromLatin1(name));
-  return box;
-}
-
-void PaintPaleYellow(QWidget* widget) {
-  QPalette palette = widget->palette();
-  palette.setColor(QPalette::Base, QColor(0xFF, 0xFF, 0xE1));
-  palette.setColor(QPalette::Text, Qt::black);
-  widget->setPalette(palette);
-}
 
 }  // namespace
 
@@ -98,9 +75,7 @@ TForm6::TForm6(Dialogs& dialogs, QWidget* parent)
   layout->addWidget(BuildPictureArea(), 1);
   layout->addWidget(BuildControlPanel());
 
-  m_timer1 = new QTimer(this);
-  m_timer1->setObjectName(QStringLiteral("Timer1"));
-  m_timer1->setSingleShot(true);
+  m_timer1 = MakeStepTimer(this);
   connect(m_timer1, &QTimer::timeout, this, &TForm6::Timer1Timer);
 
   resize(1221, 537);
@@ -127,14 +102,9 @@ QWidget* TForm6::BuildControlPanel() {
   m_comboBox1->setObjectName(QStringLiteral("ComboBox1"));
   m_comboBox1->addItems({QStringLiteral("R5G6B5"), QStringLiteral("R8G8B8")});
   v->addWidget(m_comboBox1);
-  m_radioGroup1 =
-      new RadioGroup(QStringLiteral("RGB"), {QStringLiteral("RGB"), QStringLiteral("BGR")}, m_ctrl);
-  m_radioGroup1->setObjectName(QStringLiteral("RadioGroup1"));
+  m_radioGroup1 = MakeChannelOrderGroup(m_ctrl);
   v->addWidget(m_radioGroup1);
-  m_radioGroup2 = new RadioGroup(
-      QStringLiteral("Rotation"),
-      {QStringLiteral("0 Degree"), QStringLiteral("R 90 Degree"), QStringLiteral("L 90 Degree")}, m_ctrl);
-  m_radioGroup2->setObjectName(QStringLiteral("RadioGroup2"));
+  m_radioGroup2 = MakeRotationGroup(m_ctrl);
   v->addWidget(m_radioGroup2);
   m_checkBoxX = MakeCheckBox("CheckBoxX", "ReverseX", m_ctrl);
   m_checkBoxY = MakeCheckBox("CheckBoxY", "ReverseY", m_ctrl);
@@ -163,31 +133,16 @@ QWidget* TForm6::BuildPictureArea() {
   area->setObjectName(QStringLiteral("GIFPicture"));
   auto* v = new QVBoxLayout(area);
   v->setSpacing(4);
-  m_scrollBox = new QScrollArea(area);
-  m_scrollBox->setObjectName(QStringLiteral("ScrollBox1"));
-  m_scrollBox->setWidgetResizable(false);
-  m_scrollBox->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-  QPalette dark = m_scrollBox->palette();
-  dark.setColor(QPalette::Window, QColor(0x2B, 0x2B, 0x2B));
-  m_scrollBox->setPalette(dark);
-  m_scrollBox->setBackgroundRole(QPalette::Window);
-  m_scrollBox->viewport()->setAutoFillBackground(true);
-  m_image1 = new QLabel;
-  m_image1->setObjectName(QStringLiteral("Image1"));
-  m_image1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-  m_image1->resize(0, 0);
-  m_scrollBox->setWidget(m_image1);
-  v->addWidget(m_scrollBox, 1);
+  const PreviewBox preview = MakePreviewScrollBox(area);
+  m_image1 = preview.image;
+  v->addWidget(preview.scrollBox, 1);
   m_memo1 = new QPlainTextEdit(area);
   m_memo1->setObjectName(QStringLiteral("Memo1"));
   m_memo1->setFixedHeight(140);
   m_memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
   PaintPaleYellow(m_memo1);
   v->addWidget(m_memo1);
-  m_progressBar1 = new QProgressBar(area);
-  m_progressBar1->setObjectName(QStringLiteral("ProgressBar1"));
-  m_progressBar1->setRange(0, 100);
-  m_progressBar1->setValue(0);
+  m_progressBar1 = MakeProgressBar(area);
   v->addWidget(m_progressBar1);
   return area;
 }
@@ -244,19 +199,6 @@ void TForm6::PreviewEntry(const QString& name) {
   m_image1->resize(area.size());
 }
 
-void TForm6::SelectRow(int row) {
-  const QSignalBlocker block(m_listBox1);
-  m_listBox1->setCurrentRow(row);
-}
-
-void TForm6::AfterStep(std::function<void()> action) {
-  if (m_inStep) {
-    m_afterStep.push_back(std::move(action));
-  } else {
-    action();
-  }
-}
-
 void TForm6::Button1Click() {
   const std::optional<QString> chosen =
       m_dialogs.OpenFile(this, QStringLiteral("Input Picture"), m_folder,
@@ -275,13 +217,13 @@ void TForm6::Button1Click() {
     }
   }
   const QString chosenName = chosen->mid(slash + 1).left(kChosenNameLength);
-  SelectRow(0);
+  SelectRowQuietly(m_listBox1, 0);
   for (int i = 0; i < m_listBox1->count(); ++i) {
     if (m_listBox1->item(i)->text() == chosenName) {
-      SelectRow(i);
+      SelectRowQuietly(m_listBox1, i);
     }
   }
-  AfterStep([this] {
+  m_steps.AfterStep([this] {
     try {
       const QListWidgetItem* item = m_listBox1->currentItem();
       if (item == nullptr) {
@@ -301,7 +243,7 @@ void TForm6::ListBox1Click() {
     return;
   }
   const QString name = item->text();
-  AfterStep([this, name] {
+  m_steps.AfterStep([this, name] {
     try {
       PreviewEntry(name);
     } catch (const std::exception&) {
@@ -319,9 +261,9 @@ void TForm6::BtnAConvertClick() {
 }
 
 void TForm6::StartRun(bool all) {
-  if (m_inStep) {
+  if (m_steps.InStep()) {
     // A start during a step would reset the run under the step's feet; it follows the step.
-    AfterStep([this, all] { StartRun(all); });
+    m_steps.AfterStep([this, all] { StartRun(all); });
     return;
   }
   if (!m_run.CheckList(m_listBox1->count(), *m_host)) {
@@ -359,24 +301,10 @@ void TForm6::Timer1Timer() {
   if (const QListWidgetItem* item = m_listBox1->item(index)) {
     entry = gif::GifEntry{PathBytes(m_folder + item->text()), PathBytes(item->text())};
   }
-  m_inStep = true;
-  bool more = false;
-  try {
-    more = m_run.Step(entry, m_canvas, *m_host);
-  } catch (...) {
-    m_inStep = false;
-    m_afterStep.clear();
-    throw;
-  }
-  m_inStep = false;
-  if (more) {
+  if (m_steps.Step([&] { return m_run.Step(entry, m_canvas, *m_host); })) {
     m_timer1->start(m_nextDelayMs);
   }
-  std::vector<std::function<void()>> pending;
-  pending.swap(m_afterStep);
-  for (auto& action : pending) {
-    action();
-  }
+  m_steps.RunWaiting();
 }
 
 void TForm6::Button2Click() {

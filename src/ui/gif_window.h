@@ -1,13 +1,13 @@
 #pragma once
 
 #include <QWidget>
-#include <functional>
 #include <memory>
 #include <vector>
 
 #include "gif/gif_run.h"
 #include "picture/rgb_image.h"
 #include "ui/dialogs.h"
+#include "ui/widgets.h"
 
 class QCheckBox;
 class QComboBox;
@@ -17,7 +17,6 @@ class QListWidget;
 class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
-class QScrollArea;
 class QTimer;
 
 namespace panelix::ui {
@@ -63,8 +62,6 @@ class TForm6 : public QWidget {
   picture::PictureOptions Options() const;
   // Draws frame 0 of folder + name onto the work canvas and shows it turned; errors propagate.
   void PreviewEntry(const QString& name);
-  void SelectRow(int row);
-  void AfterStep(std::function<void()> action);
   void StartRun(bool all);
 
   Dialogs& m_dialogs;
@@ -82,7 +79,6 @@ class TForm6 : public QWidget {
   QCheckBox* m_checkBoxY = nullptr;
   QCheckBox* m_checkBoxNBin = nullptr;
   QListWidget* m_listBox1 = nullptr;
-  QScrollArea* m_scrollBox = nullptr;
   QLabel* m_image1 = nullptr;
   QPlainTextEdit* m_memo1 = nullptr;
   QProgressBar* m_progressBar1 = nullptr;
@@ -93,8 +89,7 @@ class TForm6 : public QWidget {
   gif::GifRun m_run;
   int m_firstDelayMs = 500;
   int m_nextDelayMs = 50;
-  bool m_inStep = false;
-  std::vector<std::function<void()>> m_afterStep;
+  StepQueue m_steps;
 };
 
 }  // namespace panelix::ui

@@ -28,6 +28,7 @@
 
 #include "picture/folder_scan.h"
 #include "ui/radio_group.h"
+#include "ui/widgets.h"
 
 namespace panelix::ui {
 
@@ -35,10 +36,6 @@ namespace {
 
 const char kFailToOpen[] = "Fail to Open the file";
 
-// Paths travel to the core as the bytes the file system uses.
-std::string PathBytes(const QString& path) {
-  return QFile::encodeName(path).toStdString();
-}
 QString PathText(const std::string& path) {
   return QFile::decodeName(QByteArray::fromStdString(path));
 }
@@ -47,19 +44,6 @@ QStringList PictureFilters() {
   return {QStringLiteral("All (*.gif;*.jpg;*.jpeg;*.png;*.bmp;*.tif;*.tiff;*.ico;*.emf;*.wmf)"),
           QStringLiteral("JPEG Image File (*.jpg)"), QStringLiteral("JPEG Image File (*.jpeg)"),
           QStringLiteral("Portable Network Graphics (*.png)"), QStringLiteral("Bitmaps (*.bmp)")};
-}
-
-QPushButton* MakeButton(const char* name, const char* caption, QWidget* parent) {
-  auto* button = new QPushButton(QString::fromLatin1(caption), parent);
-  button->setObjectName(QString::fromLatin1(name));
-  button->setMinimumHeight(26);
-  return button;
-}
-
-QCheckBox* MakeCheckBox(const char* name, const char* caption, QWidget* parent) {
-  auto* box = new QCheckBox(QString::fromLatin1(caption), parent);
-  box->setObjectName(QString::fromLatin1(name));
-  return box;
 }
 
 }  // namespace
@@ -77,7 +61,7 @@ class TForm1::Host final : public picture::RunHost {
     return item != nullptr ? PathBytes(item->text()) : std::string();
   }
   std::string SelectedEntryText() override { return EntryText(m_w.m_listBox1->currentRow()); }
-  void SelectEntry(int index) override { m_w.SelectRow(index); }
+  void SelectEntry(int index) override { SelectRowQuietly(m_w.m_listBox1, index); }
   void PreviewChanged() override { m_w.ShowPreview(); }
   void ShowMessage(const std::string& text) override {
     m_w.m_dialogs.Message(&m_w, QString::fromStdString(text));
@@ -115,9 +99,7 @@ TForm1::TForm1(Dialogs& dialogs, QWidget* parent)
   setCentralWidget(central);
   BuildMenu();
 
-  m_timer1 = new QTimer(this);
-  m_timer1->setObjectName(QStringLiteral("Timer1"));
-  m_timer1->setSingleShot(true);
+  m_timer1 = MakeStepTimer(this);
   connect(m_timer1, &QTimer::timeout, this, &TForm1::Timer1Timer);
 
   resize(1124, 637);
@@ -152,14 +134,9 @@ QWidget* TForm1::BuildControlPanel() {
   m_comboBox1->setCurrentIndex(0);
   v->addWidget(m_comboBox1);
 
-  m_radioGroup1 =
-      new RadioGroup(QStringLiteral("RGB"), {QStringLiteral("RGB"), QStringLiteral("BGR")}, panel);
-  m_radioGroup1->setObjectName(QStringLiteral("RadioGroup1"));
+  m_radioGroup1 = MakeChannelOrderGroup(panel);
   v->addWidget(m_radioGroup1);
-  m_radioGroup2 = new RadioGroup(
-      QStringLiteral("Rotation"),
-      {QStringLiteral("0 Degree"), QStringLiteral("R 90 Degree"), QStringLiteral("L 90 Degree")}, panel);
-  m_radioGroup2->setObjectName(QStringLiteral("RadioGroup2"));
+  m_radioGroup2 = MakeRotationGroup(panel);
   v->addWidget(m_radioGroup2);
 
   auto* alphaRow = new QHBoxLayout;
@@ -207,36 +184,18 @@ QWidget* TForm1::BuildPictureArea() {
   auto* v = new QVBoxLayout(area);
   v->setSpacing(4);
 
-  m_scrollBox = new QScrollArea(area);
-  m_scrollBox->setObjectName(QStringLiteral("ScrollBox1"));
-  m_scrollBox->setWidgetResizable(false);
-  m_scrollBox->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-  QPalette dark = m_scrollBox->palette();
-  dark.setColor(QPalette::Window, QColor(0x2B, 0x2B, 0x2B));
-  m_scrollBox->setPalette(dark);
-  m_scrollBox->setBackgroundRole(QPalette::Window);
-  m_scrollBox->viewport()->setAutoFillBackground(true);
-  m_image1 = new QLabel;
-  m_image1->setObjectName(QStringLiteral("Image1"));
-  m_image1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-  m_image1->resize(0, 0);
-  m_scrollBox->setWidget(m_image1);
-  v->addWidget(m_scrollBox, 1);
+  const PreviewBox preview = MakePreviewScrollBox(area);
+  m_image1 = preview.image;
+  v->addWidget(preview.scrollBox, 1);
 
   m_listBox1 = new QListWidget(area);
   m_listBox1->setObjectName(QStringLiteral("ListBox1"));
   m_listBox1->setFixedHeight(154);
-  QPalette paleYellow = m_listBox1->palette();
-  paleYellow.setColor(QPalette::Base, QColor(0xFF, 0xFF, 0xE1));
-  paleYellow.setColor(QPalette::Text, Qt::black);
-  m_listBox1->setPalette(paleYellow);
+  PaintPaleYellow(m_listBox1);
   v->addWidget(m_listBox1);
   connect(m_listBox1, &QListWidget::currentRowChanged, this, &TForm1::ListBox1Click);
 
-  m_progressBar1 = new QProgressBar(area);
-  m_progressBar1->setObjectName(QStringLiteral("ProgressBar1"));
-  m_progressBar1->setRange(0, 100);
-  m_progressBar1->setValue(0);
+  m_progressBar1 = MakeProgressBar(area);
   v->addWidget(m_progressBar1);
   return area;
 }
@@ -346,19 +305,6 @@ void TForm1::ShowPreview() {
   m_image1->resize(image.width, image.height);
 }
 
-void TForm1::SelectRow(int row) {
-  const QSignalBlocker block(m_listBox1);
-  m_listBox1->setCurrentRow(row);
-}
-
-void TForm1::AfterStep(std::function<void()> action) {
-  if (m_inStep) {
-    m_afterStep.push_back(std::move(action));
-  } else {
-    action();
-  }
-}
-
 void TForm1::BtnInputPictureClick() {
   const std::optional<QString> chosen =
       m_dialogs.OpenFile(this, QStringLiteral("Input Picture"), m_folder, PictureFilters());
@@ -375,10 +321,10 @@ void TForm1::BtnInputPictureClick() {
         m_listBox1->addItem(PathText(entry));
       }
     }
-    SelectRow(0);
+    SelectRowQuietly(m_listBox1, 0);
     for (int i = 0; i < m_listBox1->count(); ++i) {
       if (m_listBox1->item(i)->text() == *chosen) {
-        SelectRow(i);
+        SelectRowQuietly(m_listBox1, i);
         break;
       }
     }
@@ -389,8 +335,8 @@ void TForm1::BtnInputPictureClick() {
   // A run step holds the preview while it encodes it: the new picture is loaded after the step,
   // unless the run has moved on to its next picture by then.
   const QString path = *chosen;
-  const bool deferred = m_inStep;
-  AfterStep([this, path, deferred] {
+  const bool deferred = m_steps.InStep();
+  m_steps.AfterStep([this, path, deferred] {
     if (deferred && m_run.Running()) {
       return;
     }
@@ -409,8 +355,8 @@ void TForm1::ListBox1Click() {
     return;
   }
   const QString path = m_listBox1->item(row)->text();
-  const bool deferred = m_inStep;
-  AfterStep([this, path, deferred] {
+  const bool deferred = m_steps.InStep();
+  m_steps.AfterStep([this, path, deferred] {
     if (deferred && m_run.Running()) {
       return;
     }
@@ -432,7 +378,7 @@ void TForm1::BtnBmpUPClick() {
   const QString text = above->text();
   above->setText(selected->text());
   selected->setText(text);
-  SelectRow(row - 1);
+  SelectRowQuietly(m_listBox1, row - 1);
 }
 
 void TForm1::BtnBmpDownClick() {
@@ -445,7 +391,7 @@ void TForm1::BtnBmpDownClick() {
   const QString text = below->text();
   below->setText(selected->text());
   selected->setText(text);
-  SelectRow(row + 1);
+  SelectRowQuietly(m_listBox1, row + 1);
 }
 
 void TForm1::BtnSConvertClick() {
@@ -457,9 +403,9 @@ void TForm1::BtnMConvertClick() {
 }
 
 void TForm1::StartRun(bool all) {
-  if (m_inStep) {
+  if (m_steps.InStep()) {
     // A start during a step would reset the run under the step's feet; it follows the step.
-    AfterStep([this, all] { StartRun(all); });
+    m_steps.AfterStep([this, all] { StartRun(all); });
     return;
   }
   if (!m_run.CheckList(*m_host)) {
@@ -491,24 +437,11 @@ void TForm1::StartRun(bool all) {
 
 void TForm1::Timer1Timer() {
   m_timer1->stop();
-  m_inStep = true;
-  bool more = false;
-  try {
-    more = m_run.Step(*m_host);
-  } catch (...) {
-    m_inStep = false;
-    m_afterStep.clear();
-    throw;
-  }
-  m_inStep = false;
+  const bool more = m_steps.Step([this] { return m_run.Step(*m_host); });
   if (more && !m_exiting) {
     m_timer1->start(m_nextDelayMs);
   }
-  std::vector<std::function<void()>> pending;
-  pending.swap(m_afterStep);
-  for (auto& action : pending) {
-    action();
-  }
+  m_steps.RunWaiting();
 }
 
 void TForm1::BtnExitClick() {

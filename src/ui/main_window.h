@@ -2,13 +2,13 @@
 
 #include <QMainWindow>
 #include <array>
-#include <functional>
 #include <memory>
 #include <optional>
 
 #include "picture/conversion_run.h"
 #include "picture/loading.h"
 #include "ui/dialogs.h"
+#include "ui/widgets.h"
 
 class QCheckBox;
 class QComboBox;
@@ -18,7 +18,6 @@ class QListWidget;
 class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
-class QScrollArea;
 class QTimer;
 
 namespace panelix::ui {
@@ -83,10 +82,6 @@ class TForm1 : public QMainWindow {
   // Loads a file into the preview and shows it; errors propagate.
   void LoadIntoPreview(const QString& path);
   void ShowPreview();
-  void SelectRow(int row);
-  // Runs an action now, or right after the run step in progress when one is (a step holds the
-  // preview while it encodes it).
-  void AfterStep(std::function<void()> action);
   void StartRun(bool all);
 
   Dialogs& m_dialogs;
@@ -109,7 +104,6 @@ class TForm1 : public QMainWindow {
   QPushButton* m_btnBmpUP = nullptr;
   QPushButton* m_btnBmpDown = nullptr;
   QPlainTextEdit* m_memo1 = nullptr;
-  QScrollArea* m_scrollBox = nullptr;
   QLabel* m_image1 = nullptr;
   QListWidget* m_listBox1 = nullptr;
   QProgressBar* m_progressBar1 = nullptr;
@@ -121,9 +115,8 @@ class TForm1 : public QMainWindow {
   int m_firstDelayMs = 500;
   int m_nextDelayMs = 50;
   int m_exitDelayMs = 300;
-  bool m_inStep = false;
   bool m_exiting = false;
-  std::vector<std::function<void()>> m_afterStep;
+  StepQueue m_steps;
 };
 
 }  // namespace panelix::ui

@@ -1,0 +1,123 @@
+#include "ui/widgets.h"
+
+#include <QCheckBox>
+#include <QFile>
+#include <QLabel>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QSignalBlocker>
+#include <QTimer>
+
+#include "ui/radio_group.h"
+
+namespace panelix::ui {
+
+std::string PathBytes(const QString& path) {
+  return QFile::encodeName(path).toStdString();
+}
+
+QPushButton* MakeButton(const char* name, const char* caption, QWidget* parent) {
+  auto* button = new QPushButton(QString::fromLatin1(caption), parent);
+  button->setObjectName(QString::fromLatin1(name));
+  button->setMinimumHeight(26);
+  return button;
+}
+
+QCheckBox* MakeCheckBox(const char* name, const char* caption, QWidget* parent) {
+  auto* box = new QCheckBox(QString::fromLatin1(caption), parent);
+  box->setObjectName(QString::fromLatin1(name));
+  return box;
+}
+
+void PaintPaleYellow(QWidget* widget) {
+  QPalette palette = widget->palette();
+  palette.setColor(QPalette::Base, QColor(0xFF, 0xFF, 0xE1));
+  palette.setColor(QPalette::Text, Qt::black);
+  widget->setPalette(palette);
+}
+
+PreviewBox MakePreviewScrollBox(QWidget* parent) {
+  auto* scrollBox = new QScrollArea(parent);
+  scrollBox->setObjectName(QStringLiteral("ScrollBox1"));
+  scrollBox->setWidgetResizable(false);
+  scrollBox->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  QPalette dark = scrollBox->palette();
+  dark.setColor(QPalette::Window, QColor(0x2B, 0x2B, 0x2B));
+  scrollBox->setPalette(dark);
+  scrollBox->setBackgroundRole(QPalette::Window);
+  scrollBox->viewport()->setAutoFillBackground(true);
+  auto* image = new QLabel;
+  image->setObjectName(QStringLiteral("Image1"));
+  image->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  image->resize(0, 0);
+  scrollBox->setWidget(image);
+  return {scrollBox, image};
+}
+
+QProgressBar* MakeProgressBar(QWidget* parent) {
+  auto* bar = new QProgressBar(parent);
+  bar->setObjectName(QStringLiteral("ProgressBar1"));
+  bar->setRange(0, 100);
+  bar->setValue(0);
+  return bar;
+}
+
+RadioGroup* MakeChannelOrderGroup(QWidget* parent) {
+  auto* group = new RadioGroup(QStringLiteral("RGB"), {QStringLiteral("RGB"), QStringLiteral("BGR")}, parent);
+  group->setObjectName(QStringLiteral("RadioGroup1"));
+  return group;
+}
+
+RadioGroup* MakeRotationGroup(QWidget* parent) {
+  auto* group = new RadioGroup(
+      QStringLiteral("Rotation"),
+      {QStringLiteral("0 Degree"), QStringLiteral("R 90 Degree"), QStringLiteral("L 90 Degree")}, parent);
+  group->setObjectName(QStringLiteral("RadioGroup2"));
+  return group;
+}
+
+QTimer* MakeStepTimer(QObject* parent) {
+  auto* timer = new QTimer(parent);
+  timer->setObjectName(QStringLiteral("Timer1"));
+  timer->setSingleShot(true);
+  return timer;
+}
+
+void SelectRowQuietly(QListWidget* list, int row) {
+  const QSignalBlocker block(list);
+  list->setCurrentRow(row);
+}
+
+void StepQueue::AfterStep(std::function<void()> action) {
+  if (m_inStep) {
+    m_waiting.push_back(std::move(action));
+  } else {
+    action();
+  }
+}
+
+bool StepQueue::Step(const std::function<bool()>& step) {
+  m_inStep = true;
+  bool more = false;
+  try {
+    more = step();
+  } catch (...) {
+    m_inStep = false;
+    m_waiting.clear();
+    throw;
+  }
+  m_inStep = false;
+  return more;
+}
+
+void StepQueue::RunWaiting() {
+  std::vector<std::function<void()>> waiting;
+  waiting.swap(m_waiting);
+  for (auto& action : waiting) {
+    action();
+  }
+}
+
+}  // namespace panelix::ui

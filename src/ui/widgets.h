@@ -1,0 +1,66 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+#include <string>
+#include <vector>
+
+class QCheckBox;
+class QLabel;
+class QListWidget;
+class QObject;
+class QProgressBar;
+class QPushButton;
+class QScrollArea;
+class QTimer;
+class QWidget;
+
+namespace panelix::ui {
+
+class RadioGroup;
+
+// Paths travel to the core as the bytes the file system uses.
+std::string PathBytes(const QString& path);
+
+// A push button with its object name and the converters' common height.
+QPushButton* MakeButton(const char* name, const char* caption, QWidget* parent);
+QCheckBox* MakeCheckBox(const char* name, const char* caption, QWidget* parent);
+// The pale yellow of the picture lists and address-list memos, with black text.
+void PaintPaleYellow(QWidget* widget);
+
+// The dark scroll box "ScrollBox1" and the label "Image1" it holds, which shows a picture at its
+// own size at the top left.
+struct PreviewBox {
+  QScrollArea* scrollBox;
+  QLabel* image;
+};
+PreviewBox MakePreviewScrollBox(QWidget* parent);
+
+// "ProgressBar1": 0 to 100, at 0.
+QProgressBar* MakeProgressBar(QWidget* parent);
+// "RadioGroup1" (RGB, BGR) and "RadioGroup2" (the three rotations), first item checked.
+RadioGroup* MakeChannelOrderGroup(QWidget* parent);
+RadioGroup* MakeRotationGroup(QWidget* parent);
+// The one-shot "Timer1" whose timeouts drive a run's steps.
+QTimer* MakeStepTimer(QObject* parent);
+// Selects a list row without the row-change signal, so no click handler runs.
+void SelectRowQuietly(QListWidget* list, int row);
+
+// Actions that must wait for the run step in progress: a step holds the window's picture and list
+// while it works, so a click that arrives while the step lets events run is carried out after it.
+class StepQueue {
+ public:
+  bool InStep() const { return m_inStep; }
+  // Runs the action now, or right after the step in progress when there is one.
+  void AfterStep(std::function<void()> action);
+  // Runs one step and returns its answer. A step that throws drops what waited for it.
+  bool Step(const std::function<bool()>& step);
+  // Runs the actions that waited for the last step, in the order they came.
+  void RunWaiting();
+
+ private:
+  bool m_inStep = false;
+  std::vector<std::function<void()>> m_waiting;
+};
+
+}  // namespace panelix::ui
