@@ -6,7 +6,6 @@
 #include "base/error.h"
 #include "gif/gif_reader.h"
 #include "output/address_list.h"
-#include "output/output_names.h"
 #include "picture/encoders.h"
 #include "picture/loading.h"
 
@@ -57,17 +56,8 @@ bool GifRun::CheckList(std::int32_t entryCount, GifRunHost& host) {
 }
 
 ChooseResult GifRun::ChooseOutput(const std::optional<std::string>& chosen, GifRunHost& host) {
-  if (!chosen) {
-    return ChooseResult::Cancelled;
-  }
-  try {
-    m_outputName = output::OutputBinName(*chosen);
-  } catch (const Error& e) {
-    host.ShowMessage(e.what());
-    return ChooseResult::BadName;
-  }
-  host.ShowMessage("Start to convert, please wait...");
-  return ChooseResult::Proceed;
+  return picture::ChooseOutputName(chosen, m_outputName,
+                                   [&host](const std::string& text) { host.ShowMessage(text); });
 }
 
 void GifRun::BeginSingle(std::int32_t selectedIndex) {

@@ -7,6 +7,7 @@
 
 #include "output/bin_writer.h"
 #include "output/write_result.h"
+#include "picture/conversion_run.h"
 #include "picture/options.h"
 #include "picture/rgb_image.h"
 
@@ -37,8 +38,7 @@ class GifRunHost {
   virtual void FailureReason(const std::string& /*reason*/) {}
 };
 
-// Result of choosing the output, with the codes the windows have always used.
-enum class ChooseResult { Proceed = 0, BadName = 1, Cancelled = -1 };
+using picture::ChooseResult;
 
 // A GIF in the list: the file and the name its frame rows carry (the file name without folder).
 struct GifEntry {
@@ -74,9 +74,7 @@ class GifRun {
   // False, with the message "Please input gif files!", when the list is empty.
   bool CheckList(std::int32_t entryCount, GifRunHost& host);
 
-  // chosen is the save dialog's answer (nullopt when cancelled). Empty name: "Error file's name",
-  // BadName. Otherwise the output name is the name with ".bin" appended unless it contains ".bin",
-  // the message "Start to convert, please wait..." is shown and Proceed returned.
+  // Takes the save dialog's answer as the output name, as picture::ChooseOutputName does.
   ChooseResult ChooseOutput(const std::optional<std::string>& chosen, GifRunHost& host);
 
   // "Single Convert": only the GIF at selectedIndex (the run ends after one step).

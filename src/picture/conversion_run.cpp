@@ -30,6 +30,21 @@ std::vector<std::uint8_t> EncodePreview(const Preview& preview, const ConvertOpt
 
 }  // namespace
 
+ChooseResult ChooseOutputName(const std::optional<std::string>& chosen, std::string& outputName,
+                              const MessageFn& showMessage) {
+  if (!chosen) {
+    return ChooseResult::Cancelled;
+  }
+  try {
+    outputName = output::OutputBinName(*chosen);
+  } catch (const Error& e) {
+    showMessage(e.what());
+    return ChooseResult::BadName;
+  }
+  showMessage("Start to convert, please wait...");
+  return ChooseResult::Proceed;
+}
+
 bool ConversionRun::CheckList(RunHost& host) {
   if (host.EntryCount() == 0) {
     host.ShowMessage("Please input picture!");
@@ -39,17 +54,7 @@ bool ConversionRun::CheckList(RunHost& host) {
 }
 
 ChooseResult ConversionRun::ChooseOutput(const std::optional<std::string>& chosen, RunHost& host) {
-  if (!chosen) {
-    return ChooseResult::Cancelled;
-  }
-  try {
-    m_outputName = output::OutputBinName(*chosen);
-  } catch (const Error& e) {
-    host.ShowMessage(e.what());
-    return ChooseResult::BadName;
-  }
-  host.ShowMessage("Start to convert, please wait...");
-  return ChooseResult::Proceed;
+  return ChooseOutputName(chosen, m_outputName, [&host](const std::string& text) { host.ShowMessage(text); });
 }
 
 void ConversionRun::Begin(RunHost& host, std::int32_t toDo) {

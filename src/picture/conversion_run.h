@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "base/progress.h"
 #include "output/bin_writer.h"
 #include "output/write_result.h"
 #include "picture/loading.h"
@@ -46,8 +47,15 @@ class RunHost {
   virtual void FailureReason(const std::string& /*reason*/) {}
 };
 
-// Result of choosing the output, with the codes the window has always used.
+// Result of choosing the output, with the codes the windows have always used.
 enum class ChooseResult { Proceed = 0, BadName = 1, Cancelled = -1 };
+
+// Takes the save dialog's answer (nullopt when cancelled) as a run's output name. Empty name:
+// "Error file's name" is shown, BadName. Otherwise outputName becomes the name with ".bin"
+// appended unless it contains ".bin", "Start to convert, please wait..." is shown and Proceed
+// returned. outputName is left alone unless a name is taken.
+ChooseResult ChooseOutputName(const std::optional<std::string>& chosen, std::string& outputName,
+                              const MessageFn& showMessage);
 
 // One "Single Convert" or "All Convert" run, as a sequence of steps the window drives from one-shot
 // timers:
@@ -64,9 +72,7 @@ class ConversionRun {
   // False, with the message "Please input picture!", when the picture list is empty.
   bool CheckList(RunHost& host);
 
-  // chosen is the save dialog's answer (nullopt when cancelled). Empty name: "Error file's name",
-  // BadName. Otherwise the output name is the name with ".bin" appended unless it contains ".bin",
-  // the message "Start to convert, please wait..." is shown and Proceed returned.
+  // Takes the save dialog's answer as the output name, as ChooseOutputName does.
   ChooseResult ChooseOutput(const std::optional<std::string>& chosen, RunHost& host);
 
   // "Single Convert": one picture, the preview as it stands. Clears the memo, resets the counters.
