@@ -16,6 +16,7 @@
 #include <functional>
 
 #include "gif/gif_maker.h"
+#include "support/find_child.h"
 #include "support/scripted_dialogs.h"
 #include "ui/radio_group.h"
 
@@ -51,9 +52,7 @@ class GifWindowTest : public ::testing::Test {
   QString Path(const char* name) const { return folder.path() + QLatin1Char('/') + QString::fromUtf8(name); }
   template <typename T>
   T* Find(const char* name) {
-    T* widget = window.findChild<T*>(QString::fromLatin1(name));
-    EXPECT_NE(widget, nullptr) << name;
-    return widget;
+    return test::FindChild<T>(window, name);
   }
   QListWidget* List() { return Find<QListWidget>("ListBox1"); }
   void Choose(const QString& path) {

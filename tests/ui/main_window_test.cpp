@@ -21,6 +21,7 @@
 #include <fstream>
 #include <functional>
 
+#include "support/find_child.h"
 #include "support/scripted_dialogs.h"
 #include "ui/radio_group.h"
 
@@ -103,9 +104,7 @@ class MainWindowTest : public ::testing::Test {
 
   template <typename T>
   T* Find(const char* name) {
-    T* widget = window.findChild<T*>(QString::fromLatin1(name));
-    EXPECT_NE(widget, nullptr) << name;
-    return widget;
+    return test::FindChild<T>(window, name);
   }
   QListWidget* List() { return Find<QListWidget>("ListBox1"); }
   QStringList ListTexts() {
