@@ -25,7 +25,23 @@ std::string LocaleName() {
   return {};
 }
 
-std::string ConverterName(int codePage) {
+struct ConverterCloser {
+  void operator()(UConverter* c) const { ucnv_close(c); }
+};
+using ConverterPtr = std::unique_ptr<UConverter, ConverterCloser>;
+
+ConverterPtr OpenConverter(int codePage) {
+  UErrorCode status = U_ZERO_ERROR;
+  ConverterPtr converter(ucnv_open(CodePageConverterName(codePage).c_str(), &status));
+  if (U_FAILURE(status) || !converter) {
+    throw Error("Unknown code page " + std::to_string(codePage));
+  }
+  return converter;
+}
+
+}  // namespace
+
+std::string CodePageConverterName(int codePage) {
   switch (codePage) {
     case 936:
       return "windows-936-2000";
@@ -37,22 +53,6 @@ std::string ConverterName(int codePage) {
       return "windows-" + std::to_string(codePage);
   }
 }
-
-struct ConverterCloser {
-  void operator()(UConverter* c) const { ucnv_close(c); }
-};
-using ConverterPtr = std::unique_ptr<UConverter, ConverterCloser>;
-
-ConverterPtr OpenConverter(int codePage) {
-  UErrorCode status = U_ZERO_ERROR;
-  ConverterPtr converter(ucnv_open(ConverterName(codePage).c_str(), &status));
-  if (U_FAILURE(status) || !converter) {
-    throw Error("Unknown code page " + std::to_string(codePage));
-  }
-  return converter;
-}
-
-}  // namespace
 
 bool IsTraditionalLocale() {
   const std::string name = LocaleName();

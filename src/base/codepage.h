@@ -13,6 +13,10 @@ void SetSystemCodePage(int codePage);
 // True when the host locale is Chinese (Taiwan): the font generator's traditional-system mode.
 bool IsTraditionalLocale();
 
+// The name ICU knows a code page's converter by: the 2000 tables for 936 and 950, "UTF-8" for
+// 65001 and "windows-<n>" for any other.
+std::string CodePageConverterName(int codePage);
+
 // Converts UTF-8 text to the given code page (936, 950, or any code page ICU knows as
 // "windows-<n>"); characters the code page lacks become "?". Throws panelix::Error for an
 // unknown code page.

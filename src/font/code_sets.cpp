@@ -6,6 +6,7 @@
 
 #include <map>
 
+#include "base/codepage.h"
 #include "base/error.h"
 #include "base/numbers.h"
 #include "font/messages.h"
@@ -18,17 +19,6 @@ struct ConverterCloser {
   void operator()(UConverter* c) const { ucnv_close(c); }
 };
 using ConverterPtr = std::unique_ptr<UConverter, ConverterCloser>;
-
-std::string ConverterName(int codePage) {
-  switch (codePage) {
-    case 936:
-      return "windows-936-2000";
-    case 950:
-      return "windows-950-2000";
-    default:
-      return "windows-" + std::to_string(codePage);
-  }
-}
 
 }  // namespace
 
@@ -50,7 +40,7 @@ struct TextConverter::Impl {
       return found->second.get();
     }
     UErrorCode status = U_ZERO_ERROR;
-    ConverterPtr converter(ucnv_open(ConverterName(codePage).c_str(), &status));
+    ConverterPtr converter(ucnv_open(CodePageConverterName(codePage).c_str(), &status));
     if (U_FAILURE(status) || !converter) {
       throw Error("Unknown code page " + std::to_string(codePage));
     }
