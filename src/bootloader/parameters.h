@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <string>
 #include <string_view>
 
 namespace panelix::bootloader {
@@ -57,6 +58,15 @@ struct BootloaderParameters {
 // The parameters with the module's limits applied: each OD at most 3, each R within 2..31, PPRE at
 // most 255, PWMT at most 65535 and PWM at most the (limited) PWMT. The N values stay as typed.
 BootloaderParameters LimitParameters(BootloaderParameters p);
+
+// Throws panelix::Error for the first number a register could not hold, e.g.
+// "XSIZE 70000 is out of range: the register holds 0..2055." or "PPRE -1 is out of range: it must be
+// 0 or more.": widths and porches go into one byte in units of 8 pixels less one, line counts less
+// one into 16 bits, PLL multipliers into 9 bits, the picture address into 32 bits. A value of 0
+// where the register takes the value less one is stored as all ones, as it always was. The limits
+// above come first: an OD above 3 or a PPRE above 255 is no fault, a negative one is. A CCLK_N above
+// 80 is never stored (the clocks are fixed then), and MCLK_N then only sets the refresh count.
+void CheckParameterRanges(const BootloaderParameters& p);
 
 // One entry of a drop-down list of the bootloader window: its caption and the register code it
 // stands for.

@@ -159,6 +159,7 @@ std::int32_t RefreshCount(std::int32_t mclkN) {
 std::vector<std::uint8_t> BuildBootloader(const BootloaderParameters& parameters) {
   const BootloaderParameters p = LimitParameters(parameters);
   const std::int32_t refresh = RefreshCount(p.mclkN);
+  CheckParameterRanges(parameters);
   // A core clock above 80 is not supported: both PLLs then run at the fixed 80 and 100.
   const bool fixedClocks = p.cclkN > 80;
   const std::int32_t c = fixedClocks ? 80 : p.cclkN;

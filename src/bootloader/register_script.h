@@ -23,7 +23,8 @@ std::int32_t RefreshCount(std::int32_t mclkN);
 // identification "arwcwbxg", the register script and the end byte 0x00. A register record is
 // 0x11, register, operation (0x13, once 0x12), value; numbers wider than a register are spread over
 // consecutive registers low byte first, and every value is taken modulo 256. Always
-// kBootloaderSize bytes. Throws panelix::Error "Division by zero" (RefreshCount); nothing is built
+// kBootloaderSize bytes. Throws panelix::Error "Division by zero" (RefreshCount), then the message of
+// CheckParameterRanges for a value its registers cannot hold; nothing is built
 // then.
 std::vector<std::uint8_t> BuildBootloader(const BootloaderParameters& parameters);
 

@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "base/bounded_read.h"
 #include "base/codepage.h"
 #include "base/error.h"
 #include "base/files.h"
@@ -24,18 +25,25 @@ struct CursorArgs {
 };
 
 int FromText(const CursorArgs& args) {
-  const std::vector<std::uint8_t> raw = ReadFileBytes(args.fromText, "Can't open " + args.fromText);
+  const std::vector<std::uint8_t> raw =
+      ReadFileBytesUpTo(args.fromText, kMaxTextFileBytes, "Can't open " + args.fromText);
   // Text files are in the system code page; decode them so that a double-byte character is one
   // character, as it is in the editor's text field.
   const std::string text = DecodeCodePage(
       std::string_view(reinterpret_cast<const char*>(raw.data()), raw.size()), SystemCodePage());
-  const cursor::CursorBytes bytes = cursor::ImportCursorText(std::string_view(text));
+  const std::u16string wide = Utf8ToUtf16(text);
+  // The window forgives a text that is short, long or not hexadecimal; a script should not.
+  if (const auto fault = cursor::FindCursorTextFault(wide)) {
+    throw Error(args.fromText + ": " + *fault);
+  }
+  const cursor::CursorBytes bytes = cursor::ImportCursorText(std::u16string_view(wide));
   cursor::WriteCursorFile(output::OutputBinName(args.output), bytes);
   return 0;
 }
 
 int ToText(const CursorArgs& args) {
-  const std::vector<std::uint8_t> raw = ReadFileBytes(args.toText, "Can't open " + args.toText);
+  // Anything much larger than a cursor file is refused before it is read.
+  const std::vector<std::uint8_t> raw = ReadFileBytesUpTo(args.toText, kMiB, "Can't open " + args.toText);
   if (raw.size() != cursor::kCursorFileSize) {
     throw Error(args.toText + " is not a cursor file: it holds " + std::to_string(raw.size()) +
                 " bytes, a cursor file 256");

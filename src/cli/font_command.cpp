@@ -21,6 +21,24 @@ namespace {
 
 using namespace panelix::font;
 
+// A family the user named must exist; the default face may be replaced, but the user is told.
+void ReportFontSubstitution(const FontChoice& choice) {
+  const FontSource source = ResolveFont(choice);
+  if (!source.substituted) {
+    return;
+  }
+  if (choice.family != FontChoice{}.family) {
+    throw Error("The font family " + choice.family + " is not installed; " + source.family +
+                " would have been used.");
+  }
+  // Said once, however many times a command asks for its job.
+  static bool told = false;
+  if (!told) {
+    told = true;
+    PrintMessage(choice.family + " is not installed; using " + source.family);
+  }
+}
+
 // What every font command shares: the face and how each glyph is drawn and packed.
 struct GlyphFlags {
   std::string font = "宋体";
@@ -79,6 +97,7 @@ struct GlyphFlags {
       throw Error("--size must be between 1 and " + std::to_string(kMaxCellSide));
     }
     CheckCellSize(job.settings);
+    ReportFontSubstitution(job.font);
     return job;
   }
 };

@@ -58,7 +58,7 @@ wav::WavOptions OptionsFor(const WavArgs& args, const wav::WavInfo& info) {
 
 int RunWav(const WavArgs& args) {
   const MessageFn print = [](const std::string& text) { PrintMessage(text); };
-  const std::vector<std::uint8_t> file = ReadFileBytes(args.input, wav::kOpenFailed);
+  const std::vector<std::uint8_t> file = wav::ReadWavFile(args.input);
   wav::WavInfo info = wav::ParseWav(file, print);
   info.fileName = args.input;
   if (args.info) {

@@ -1,5 +1,7 @@
 #include "cursor/cursor_text.h"
 
+#include <cctype>
+
 #include "base/codepage.h"
 #include "base/numbers.h"
 
@@ -52,6 +54,46 @@ CursorBytes ImportCursorText(std::u16string_view text) {
     lineStart = lineEnd + 1;
   }
   return bytes;
+}
+
+std::optional<std::string> FindCursorTextFault(std::u16string_view text) {
+  const auto isHex = [](char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; };
+  std::size_t values = 0;
+  std::size_t lineNumber = 1;
+  std::size_t lineStart = 0;
+  for (;;) {
+    std::size_t lineEnd = text.find(u'\n', lineStart);
+    if (lineEnd == std::u16string_view::npos) {
+      lineEnd = text.size();
+    }
+    const std::u16string_view line = text.substr(lineStart, lineEnd - lineStart);
+    const std::string where = "Line " + std::to_string(lineNumber) + " of the cursor text";
+    for (std::size_t i = 0; i < line.size(); ++i) {
+      if (line[i] != u'x' && line[i] != u'X') {
+        continue;
+      }
+      const std::u16string_view value = line.substr(i, 3);
+      if (value.size() < 3 || !isHex(Narrow(value[1])) || !isHex(Narrow(value[2]))) {
+        return where + ": \"" + Utf16ToUtf8(value) + "\" is not a hexadecimal byte.";
+      }
+      if (++values > kCursorFileSize) {
+        return where + " holds value " + std::to_string(values) + "; a cursor holds 256 values.";
+      }
+      i += 2;
+    }
+    if (lineEnd == text.size()) {
+      break;
+    }
+    lineStart = lineEnd + 1;
+    ++lineNumber;
+  }
+  if (values < kCursorFileSize) {
+    // A line feed at the very end closes the last line rather than opening another.
+    const std::size_t lastLine = !text.empty() && text.back() == u'\n' ? lineNumber - 1 : lineNumber;
+    return "The cursor text ends on line " + std::to_string(lastLine) + " after " + std::to_string(values) +
+           (values == 1 ? " value" : " values") + "; a cursor holds 256 values.";
+  }
+  return std::nullopt;
 }
 
 CursorBytes ImportCursorText(std::string_view utf8) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,5 +22,12 @@ std::vector<std::string> CursorTextLines(const CursorBytes& bytes);
 CursorBytes ImportCursorText(std::u16string_view text);
 // The same for UTF-8 text.
 CursorBytes ImportCursorText(std::string_view utf8);
+
+// What the lenient reading above forgives, as the message the user sees, or nothing when the text
+// holds exactly 256 values, each "x" or "X" followed by two hexadecimal digits. Lines count from 1:
+//   "Line 3 of the cursor text: \"xZZ\" is not a hexadecimal byte."
+//   "Line 17 of the cursor text holds value 257; a cursor holds 256 values."
+//   "The cursor text ends on line 2 after 10 values; a cursor holds 256 values."
+std::optional<std::string> FindCursorTextFault(std::u16string_view text);
 
 }  // namespace panelix::cursor

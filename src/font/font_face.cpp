@@ -48,6 +48,20 @@ bool HasProbe(FcPattern* pattern) {
          FcCharSetHasChar(charset, kProbe) != 0;
 }
 
+// Names that stand for a kind of face rather than a family; fontconfig's choice for them is no
+// substitution.
+bool IsGenericFamily(const std::string& family) {
+  static constexpr const char* kGeneric[] = {"sans-serif", "sans",    "serif",     "monospace", "mono",
+                                             "cursive",    "fantasy", "system-ui", "emoji",     "math"};
+  for (const char* name : kGeneric) {
+    if (FcStrCmpIgnoreCase(reinterpret_cast<const FcChar8*>(name),
+                           reinterpret_cast<const FcChar8*>(family.c_str())) == 0) {
+      return true;
+    }
+  }
+  return false;
+}
+
 FontSource SourceOf(FcPattern* pattern) {
   FontSource source;
   source.path = GetString(pattern, FC_FILE);
@@ -87,15 +101,18 @@ FontSource ResolveFont(const FontChoice& choice) {
     throw Error("No font found for " + choice.family);
   }
   FcPattern* first = sorted->fonts[0];
-  if (HasFamily(first, choice.family) || HasProbe(first)) {
-    return SourceOf(first);
-  }
-  for (int i = 1; i < sorted->nfont; ++i) {
-    if (HasProbe(sorted->fonts[i])) {
-      return SourceOf(sorted->fonts[i]);
+  FcPattern* chosen = first;
+  if (!HasFamily(first, choice.family) && !HasProbe(first)) {
+    for (int i = 1; i < sorted->nfont; ++i) {
+      if (HasProbe(sorted->fonts[i])) {
+        chosen = sorted->fonts[i];
+        break;
+      }
     }
   }
-  return SourceOf(first);
+  FontSource source = SourceOf(chosen);
+  source.substituted = !HasFamily(chosen, choice.family) && !IsGenericFamily(choice.family);
+  return source;
 }
 
 }  // namespace panelix::font

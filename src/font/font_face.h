@@ -16,6 +16,9 @@ struct FontSource {
   std::string path;
   int index = 0;
   std::string family;  // the family the face calls itself, for messages
+  // The family asked for is not installed (nor a generic name such as "monospace"): this face
+  // is fontconfig's replacement.
+  bool substituted = false;
 };
 
 // Finds the face for a choice. An existing file path is taken as it is. A family name is looked

@@ -4,9 +4,11 @@
 #include <atomic>
 #include <chrono>
 #include <exception>
+#include <functional>
 #include <memory>
 #include <thread>
 
+#include "base/bounded_read.h"
 #include "base/bytes.h"
 #include "base/error.h"
 #include "base/files.h"
@@ -24,34 +26,33 @@ namespace {
 constexpr std::size_t kChunk = 16;
 constexpr int kMaxThreads = 64;
 
-// One run's glyphs rendered by several renderers side by side. The calling thread renders too and
-// is the only one that reports progress, so a window's callback runs on its own thread.
-class GlyphRun {
+// Items handed out in chunks to several threads. The calling thread works too and is the only one
+// that reports progress, so a window's callback runs on its own thread.
+class ParallelRun {
  public:
-  GlyphRun(const GlyphJob& job, const std::vector<std::u16string>& texts, std::vector<std::uint8_t>& out)
-      : m_job(job), m_texts(texts), m_out(out), m_glyphBytes(RunGlyphBytes(job.settings)) {}
+  ParallelRun(std::size_t count, const ParallelWork& work) : m_count(count), m_work(work) {}
 
-  // Returns false when progress asked to stop.
-  bool Run(const FontSource& source, int threads, const ProgressFn& progress) {
-    std::vector<std::unique_ptr<GlyphRenderer>> renderers;
-    for (int i = 0; i < threads; ++i) {
-      renderers.push_back(std::make_unique<GlyphRenderer>(source, m_job.font.pixelHeight));
-    }
+  // Returns false when progress asked to stop. The first failure of any thread stops the others
+  // and is rethrown once every thread has ended.
+  bool Run(int threads, const ProgressFn& progress) {
+    m_busyWorkers = threads - 1;
     std::vector<std::thread> workers;
     std::vector<std::exception_ptr> failures(static_cast<std::size_t>(threads));
     for (int i = 1; i < threads; ++i) {
-      workers.emplace_back([this, &renderers, &failures, i] {
+      workers.emplace_back([this, &failures, i] {
         try {
-          Work(*renderers[static_cast<std::size_t>(i)], nullptr);
+          Work(i, nullptr);
         } catch (...) {
           failures[static_cast<std::size_t>(i)] = std::current_exception();
           m_stop = true;
         }
+        // Also after a failure, or the calling thread would wait for this one for ever.
+        --m_busyWorkers;
       });
     }
     try {
-      Work(*renderers[0], &progress);
-      while (m_busyWorkers.load() > 0 && !workers.empty()) {
+      Work(0, &progress);
+      while (m_busyWorkers.load() > 0) {
         ReportProgress(progress);
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
       }
@@ -70,44 +71,35 @@ class GlyphRun {
     return !m_stop;
   }
 
-  void SetWorkers(int count) { m_busyWorkers = count; }
-
  private:
   void ReportProgress(const ProgressFn& progress) {
     const std::size_t done = m_done.load();
-    if (!m_stop && done < m_texts.size() &&
-        !progress(static_cast<std::int64_t>(done), static_cast<std::int64_t>(m_texts.size()))) {
+    if (!m_stop && done < m_count &&
+        !progress(static_cast<std::int64_t>(done), static_cast<std::int64_t>(m_count))) {
       m_stop = true;
     }
   }
 
-  void Work(GlyphRenderer& renderer, const ProgressFn* progress) {
-    const std::size_t count = m_texts.size();
+  void Work(int thread, const ProgressFn* progress) {
     for (;;) {
       const std::size_t begin = m_next.fetch_add(kChunk);
-      if (begin >= count || m_stop) {
+      if (begin >= m_count || m_stop) {
         break;
       }
-      const std::size_t end = std::min(begin + kChunk, count);
+      const std::size_t end = std::min(begin + kChunk, m_count);
       for (std::size_t i = begin; i < end && !m_stop; ++i) {
-        const GlyphCell cell = renderer.RenderGlyph(m_texts[i], m_job.settings);
-        PackGlyphTo(cell, m_job.limit, m_out.data() + i * m_glyphBytes);
+        m_work(thread, i);
         const std::size_t done = ++m_done;
-        if (progress != nullptr && done < count &&
-            !(*progress)(static_cast<std::int64_t>(done), static_cast<std::int64_t>(count))) {
+        if (progress != nullptr && done < m_count &&
+            !(*progress)(static_cast<std::int64_t>(done), static_cast<std::int64_t>(m_count))) {
           m_stop = true;
         }
       }
     }
-    if (progress == nullptr) {
-      --m_busyWorkers;
-    }
   }
 
-  const GlyphJob& m_job;
-  const std::vector<std::u16string>& m_texts;
-  std::vector<std::uint8_t>& m_out;
-  std::size_t m_glyphBytes;
+  std::size_t m_count;
+  const ParallelWork& m_work;
   std::atomic<std::size_t> m_next{0};
   std::atomic<std::size_t> m_done{0};
   std::atomic<bool> m_stop{false};
@@ -116,10 +108,20 @@ class GlyphRun {
 
 }  // namespace
 
+bool RunInParallel(std::size_t count, int threads, const ParallelWork& work, const ProgressFn& progress) {
+  ParallelRun run(count, work);
+  return run.Run(std::max(threads, 1), progress);
+}
+
 void CheckCellSize(const RenderSettings& settings) {
   if (settings.width < 0 || settings.height < 0 || settings.width > kMaxCellSide ||
       settings.height > kMaxCellSide) {
     throw Error("Font Width and Font Height must be between 0 and " + std::to_string(kMaxCellSide) + ".");
+  }
+  // A row of a glyph is packed in whole bytes: a cell narrower than 8 pixels would hold nothing.
+  if (settings.width < 8 || settings.height < 1) {
+    throw Error("A font cell must be at least 8 pixels wide and 1 pixel high (Font Width " +
+                std::to_string(settings.width) + ", Font Height " + std::to_string(settings.height) + ").");
   }
 }
 
@@ -147,9 +149,16 @@ std::optional<std::vector<std::uint8_t>> RenderGlyphs(const GlyphJob& job,
   const std::size_t chunks = (texts.size() + kChunk - 1) / kChunk;
   const int threads =
       static_cast<int>(std::min<std::size_t>(std::clamp(job.threads, 1, kMaxThreads), chunks));
-  GlyphRun run(job, texts, out);
-  run.SetWorkers(threads - 1);
-  if (!run.Run(source, threads, progress)) {
+  std::vector<std::unique_ptr<GlyphRenderer>> renderers;
+  for (int i = 0; i < threads; ++i) {
+    renderers.push_back(std::make_unique<GlyphRenderer>(source, job.font.pixelHeight));
+  }
+  const std::size_t glyphBytes = RunGlyphBytes(job.settings);
+  const ParallelWork work = [&](int thread, std::size_t i) {
+    const GlyphCell cell = renderers[static_cast<std::size_t>(thread)]->RenderGlyph(texts[i], job.settings);
+    PackGlyphTo(cell, job.limit, out.data() + i * glyphBytes);
+  };
+  if (!RunInParallel(texts.size(), threads, work, progress)) {
     return std::nullopt;
   }
   return out;
@@ -183,7 +192,7 @@ std::vector<std::u16string> SplitLines(std::u16string_view text) {
 }
 
 std::u16string LoadTextFile(const std::filesystem::path& path, int codePage, TextConverter& converter) {
-  const std::vector<std::uint8_t> bytes = ReadFileBytes(path, kFailToOpen);
+  const std::vector<std::uint8_t> bytes = ReadFileBytesUpTo(path, kMaxTextFileBytes, kFailToOpen);
   return converter.Decode(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()),
                           codePage);
 }

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -25,7 +26,16 @@ struct GlyphJob {
   int threads = 1;  // renderers working side by side; the bytes do not depend on it
 };
 
-// Throws panelix::Error when the cell width or height is negative or above kMaxCellSide.
+// One item of a parallel run: the thread doing it (0 is the calling thread) and the item's index.
+using ParallelWork = std::function<void(int thread, std::size_t index)>;
+// Does work for every index below count on threads threads side by side, the calling thread
+// among them and the only one that calls progress (items done, count). Returns false when progress
+// asked to stop. When work throws on any thread the others stop at their next item and the first
+// failure is rethrown here after every thread has ended.
+bool RunInParallel(std::size_t count, int threads, const ParallelWork& work, const ProgressFn& progress);
+
+// Throws panelix::Error when the cell width or height is negative or above kMaxCellSide, and when
+// the cell is narrower than 8 or lower than 1 pixel (it would hold no glyph).
 void CheckCellSize(const RenderSettings& settings);
 // Cell width and height after rotation.
 int RotatedWidth(const RenderSettings& settings);

@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "base/bounded_read.h"
 #include "base/error.h"
 #include "base/files.h"
 
@@ -54,7 +55,7 @@ ProjectLines SplitProjectText(std::span<const std::uint8_t> bytes) {
 }
 
 ProjectLines LoadProjectFile(const std::filesystem::path& path) {
-  return SplitProjectText(ReadFileBytes(path, kOpenFail));
+  return SplitProjectText(ReadFileBytesUpTo(path, kMaxTextFileBytes, kOpenFail));
 }
 
 std::string ProjectFileText(const ProjectLines& lines) {

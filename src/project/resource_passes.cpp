@@ -2,6 +2,7 @@
 
 #include <system_error>
 
+#include "base/bounded_read.h"
 #include "base/codepage.h"
 #include "base/error.h"
 #include "base/files.h"
@@ -201,7 +202,8 @@ void ResourcePasses::RunPictureLike(BinKind kind) {
 void ResourcePasses::ReadRows(BinKind kind, const std::string& name, int setIndex) {
   const std::filesystem::path listPath = PathOf(output::AddressListName(name));
   const std::string failure = "Open " + listPath.string() + " fail!";
-  const std::vector<std::string> lines = ReadAddressListLines(ReadFileBytes(listPath, failure));
+  const std::vector<std::string> lines =
+      ReadAddressListLines(ReadFileBytesUpTo(listPath, kMaxTextFileBytes, failure));
   if (lines.empty()) {
     throw Error(failure);
   }

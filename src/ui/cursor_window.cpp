@@ -300,8 +300,13 @@ void TForm3::Button1Click() {
 }
 
 void TForm3::Button2Click() {
-  m_cursor = cursor::UnpackCursor(cursor::ImportCursorText(m_memo1->toPlainText().toStdU16String()));
+  const std::u16string text = m_memo1->toPlainText().toStdU16String();
+  m_cursor = cursor::UnpackCursor(cursor::ImportCursorText(text));
   Redisplay();
+  // The import is lenient, but the user learns what it forgave.
+  if (const auto fault = cursor::FindCursorTextFault(text)) {
+    m_dialogs.Message(this, QString::fromStdString(*fault));
+  }
 }
 
 void TForm3::Button3Click() {

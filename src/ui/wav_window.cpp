@@ -161,7 +161,7 @@ void TForm7::Button1Click() {
   const std::string path = chosen->toStdString();
   std::vector<std::uint8_t> file;
   try {
-    file = ReadFileBytes(path, wav::kOpenFailed);
+    file = wav::ReadWavFile(path);
   } catch (const Error& e) {
     Message(e.what());
     return;
@@ -197,7 +197,7 @@ void TForm7::Button2Click() {
   m_converting = true;
   std::optional<std::vector<std::uint8_t>> bin;
   try {
-    const std::vector<std::uint8_t> file = ReadFileBytes(info.fileName, wav::kOpenFailed);
+    const std::vector<std::uint8_t> file = wav::ReadWavFile(info.fileName);
     bin = wav::ConvertWav(file, info, options, size, [](std::int64_t, std::int64_t) {
       QCoreApplication::processEvents();
       return true;

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "base/bounded_read.h"
 #include "base/bytes.h"
 #include "base/files.h"
 
@@ -98,8 +99,12 @@ WavInfo ParseWav(std::span<const std::uint8_t> file, const MessageFn& message) {
   return info;
 }
 
+std::vector<std::uint8_t> ReadWavFile(const std::string& path) {
+  return ReadFileBytesUpTo(path, kMaxWavFileBytes, kOpenFailed);
+}
+
 WavInfo LoadWav(const std::string& path, const MessageFn& message) {
-  const std::vector<std::uint8_t> file = ReadFileBytes(path, kOpenFailed);
+  const std::vector<std::uint8_t> file = ReadWavFile(path);
   WavInfo info = ParseWav(file, message);
   info.fileName = path;
   return info;

@@ -45,4 +45,10 @@ WavInfo ParseWav(std::span<const std::uint8_t> file, const MessageFn& message);
 // Reads the file and parses it. Throws panelix::Error "打开文件失败!" when it cannot be read.
 WavInfo LoadWav(const std::string& path, const MessageFn& message);
 
+// The largest WAV file the converter reads: 64 MiB, over six minutes of 16-bit stereo at 44.1 kHz.
+inline constexpr std::uint64_t kMaxWavFileBytes = std::uint64_t{64} << 20;
+// Reads a whole WAV file. Throws panelix::Error kOpenFailed when it cannot be read, and the
+// too-large message (base/bounded_read.h) for a file above kMaxWavFileBytes, before reading it.
+std::vector<std::uint8_t> ReadWavFile(const std::string& path);
+
 }  // namespace panelix::wav

@@ -59,6 +59,12 @@ TEST(BootloaderCli, BadNumbersFailWithTheWindowsMessagesAndWriteNothing) {
       {{"--pwm", "7O"}, "'7O' is not a valid integer value\n"},
       {{"--mclk-n", "0"}, "Division by zero\n"},
       {{"--mclk-n", "1001"}, "Division by zero\n"},
+      {{"--xsize", "70000"}, "XSIZE 70000 is out of range: the register holds 0..2055.\n"},
+      {{"--mclk-n", "-5"}, "MCLK_N -5 is out of range: the register holds 1..511.\n"},
+      {{"--sclk-n", "512"}, "SCLK_N 512 is out of range: the register holds 0..511.\n"},
+      {{"--vsfp", "257"}, "VSFP 257 is out of range: the register holds 0..256.\n"},
+      {{"--flash-addr", "-1"}, "FLASHADDR -1 is out of range: it must be 0 or more.\n"},
+      {{"--pwm-pre", "-3"}, "PPRE -3 is out of range: it must be 0 or more.\n"},
   };
   for (const auto& [flags, message] : cases) {
     SCOPED_TRACE(flags.front());

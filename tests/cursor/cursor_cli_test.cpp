@@ -40,15 +40,33 @@ TEST(CursorCli, BadInputGetsAMessageAndFailure) {
   TempDir dir;
   test::WriteBytes(dir / "short.bin", std::vector<std::uint8_t>(255, 0xAA));
   test::WriteText(dir / "t.txt", "0x12");
+  std::string full;
+  for (int line = 0; line < 16; ++line) {
+    for (int i = 0; i < 16; ++i) {
+      full += "0xAA,";
+    }
+    full += "\n";
+  }
+  test::WriteText(dir / "ok.txt", full);
+  test::WriteText(dir / "long.txt", full + "0x01,\n");
+  std::string bad = full;
+  bad.replace(2 * 81 + 5, 5, "0xZZ,");
+  test::WriteText(dir / "bad.txt", bad);
   struct Case {
     std::vector<std::string> args;
     const char* message;
   };
   const Case cases[] = {
       {{"cursor", "--to-text", "short.bin"}, "short.bin is not a cursor file"},
-      {{"cursor", "--from-text", "t.txt", "-o", ""}, "Error file's name"},
-      {{"cursor", "--from-text", "t.txt", "-o", "no/such/dir/c.bin"}, "Can't open no/such/dir/c.bin"},
+      {{"cursor", "--from-text", "ok.txt", "-o", ""}, "Error file's name"},
+      {{"cursor", "--from-text", "ok.txt", "-o", "no/such/dir/c.bin"}, "Can't open no/such/dir/c.bin"},
       {{"cursor"}, "--from-text"},
+      {{"cursor", "--from-text", "t.txt", "-o", "c"},
+       "t.txt: The cursor text ends on line 1 after 1 value; a cursor holds 256 values."},
+      {{"cursor", "--from-text", "long.txt", "-o", "c"},
+       "long.txt: Line 17 of the cursor text holds value 257; a cursor holds 256 values."},
+      {{"cursor", "--from-text", "bad.txt", "-o", "c"},
+       "bad.txt: Line 3 of the cursor text: \"xZZ\" is not a hexadecimal byte."},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.message);
@@ -56,6 +74,7 @@ TEST(CursorCli, BadInputGetsAMessageAndFailure) {
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
   }
+  EXPECT_FALSE(std::filesystem::exists(dir / "c.bin"));
 }
 
 }  // namespace

@@ -3,10 +3,17 @@
 #include <string>
 #include <vector>
 
+#include "font/font_face.h"
 #include "support/cli_runner.h"
 
 namespace panelix::test {
 namespace {
+
+// What the CLI says on stderr before anything else when the default face is not installed here.
+std::string DefaultFaceNote() {
+  const font::FontSource source = font::ResolveFont(font::FontChoice{});
+  return source.substituted ? "宋体 is not installed; using " + source.family + "\n" : "";
+}
 
 std::vector<std::uint8_t> Slice(const std::vector<std::uint8_t>& bytes, std::size_t offset,
                                 std::size_t size) {
@@ -20,7 +27,7 @@ TEST(FontCli, UnicodeLibraryOfOneGlyph) {
       {"font", "library", "--set", "unicode", "--start", "0041", "--end", "0041", "-o", "one"}, dir.Path());
   ASSERT_EQ(r.exitCode, 0) << r.err;
   EXPECT_EQ(r.out, "Unicode start:0041\nUnicode end:0041\nUnicode nmuber:1\none.bin\n");
-  EXPECT_EQ(r.err, "UniCode Font Lib ok\n");
+  EXPECT_EQ(r.err, DefaultFaceNote() + "UniCode Font Lib ok\n");
   EXPECT_EQ(ReadBytes(dir / "one.bin").size(), 32u);
 }
 
@@ -34,7 +41,7 @@ TEST(FontCli, AsciiAndStringBinAgreeGlyphForGlyph) {
   const CliResult r =
       RunCli({"--codepage", "936", "font", "string", "text.txt", "--width", "8", "-o", "Font_S"}, dir.Path());
   ASSERT_EQ(r.exitCode, 0) << r.err;
-  EXPECT_EQ(r.err, "String Font bin ok\n");
+  EXPECT_EQ(r.err, DefaultFaceNote() + "String Font bin ok\n");
   const std::vector<std::uint8_t> font = ReadBytes(dir / "Font_S.bin");
   ASSERT_EQ(font.size(), 12u + 3u * (16u + 2u));
   EXPECT_EQ(Slice(font, 0, 18), (std::vector<std::uint8_t>{'C', 'X', '9', 'x', 'F', 'o', 'n', 't', 0x00, 0x03,
@@ -73,11 +80,13 @@ TEST(FontCli, FailuresGiveTheirMessageAndWriteNothing) {
       {{"font", "library", "--end", "F7", "-o", "keep"}, "End code number is less 4.\n"},
       {{"font", "string", "missing.txt", "-o", "keep"}, "Fail to Open the file\n"},
       {{"font", "ascii", "--width", "1q", "-o", "keep"}, "'1q' is not a valid integer value\n"},
-      {{"font", "ascii", "-o", "nofolder/f"}, "open Creat file error!\n\n"},
+      {{"font", "ascii", "-o", "nofolder/f"}, DefaultFaceNote() + "open Creat file error!\n\n"},
       {{"font", "ascii", "--font", "./fonts/missing.ttf", "-o", "keep"},
        "Cannot open the font ./fonts/missing.ttf\n"},
       {{"font", "ascii", "--width", "300", "-o", "keep"},
        "Font Width and Font Height must be between 0 and 256.\n"},
+      {{"font", "ascii", "--width", "0", "-o", "keep"},
+       "A font cell must be at least 8 pixels wide and 1 pixel high (Font Width 0, Font Height 16).\n"},
   };
   for (const Case& c : cases) {
     const CliResult r = RunCli(c.args, dir.Path());
@@ -85,6 +94,22 @@ TEST(FontCli, FailuresGiveTheirMessageAndWriteNothing) {
     EXPECT_EQ(r.err, c.message);
   }
   EXPECT_EQ(ReadBytes(dir / "keep.bin"), (std::vector<std::uint8_t>{'o', 'l', 'd'}));
+}
+
+TEST(FontCli, AFamilyThatIsNotInstalledIsAnError) {
+  TempDir dir;
+  const CliResult r = RunCli({"font", "ascii", "--font", "No Such Family 7", "-o", "f"}, dir.Path());
+  EXPECT_EQ(r.exitCode, 1);
+  const std::string replacement = font::ResolveFont({"No Such Family 7", 14}).family;
+  EXPECT_EQ(r.err,
+            "The font family No Such Family 7 is not installed; " + replacement + " would have been used.\n");
+  EXPECT_FALSE(std::filesystem::exists(dir / "f.bin"));
+  // An installed family and a generic name are taken without a word.
+  for (const char* family : {"DejaVu Sans", "monospace"}) {
+    const CliResult ok = RunCli({"font", "ascii", "--font", family, "-o", "f"}, dir.Path());
+    EXPECT_EQ(ok.exitCode, 0) << family;
+    EXPECT_EQ(ok.err, "Ascii Font bin ok\n") << family;
+  }
 }
 
 TEST(FontCli, LibraryFileSizesAndJobsGiveTheSameBytes) {

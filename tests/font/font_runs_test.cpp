@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <filesystem>
+#include <thread>
 
 #include "base/error.h"
 #include "font/code_sets.h"
@@ -155,12 +158,55 @@ TEST(RenderGlyphs, ThreadsGiveTheSameBytesAndStopWritesNothing) {
   EXPECT_THROW(RenderGlyphs(job, plan.texts, NoProgress), Error);
 }
 
-TEST(RenderGlyphs, NarrowCellsGiveEmptyGlyphsWithoutFailing) {
+TEST(RenderGlyphs, CellsThatHoldNoGlyphAreRefused) {
+  struct Case {
+    int width, height;
+    const char* message;
+  };
+  const Case cases[] = {
+      {7, 16, "A font cell must be at least 8 pixels wide and 1 pixel high (Font Width 7, Font Height 16)."},
+      {0, 16, "A font cell must be at least 8 pixels wide and 1 pixel high (Font Width 0, Font Height 16)."},
+      {16, 0, "A font cell must be at least 8 pixels wide and 1 pixel high (Font Width 16, Font Height 0)."},
+  };
+  for (const Case& c : cases) {
+    GlyphJob job;
+    job.settings.width = c.width;
+    job.settings.height = c.height;
+    try {
+      RenderGlyphs(job, AsciiTexts(), NoProgress);
+      ADD_FAILURE() << c.message;
+    } catch (const Error& e) {
+      EXPECT_STREQ(e.what(), c.message);
+    }
+  }
   GlyphJob job;
-  job.settings.width = 7;
-  const auto bytes = RenderGlyphs(job, AsciiTexts(), NoProgress);
-  ASSERT_TRUE(bytes.has_value());
-  EXPECT_TRUE(bytes->empty());
+  job.settings.width = 8;
+  job.settings.height = 1;
+  EXPECT_TRUE(RenderGlyphs(job, AsciiTexts(), NoProgress).has_value());
+}
+
+// A failing worker must end the run with its failure, whichever thread it is on; the calling
+// thread must not wait for the failed one for ever.
+TEST(RunInParallel, AFailingThreadEndsTheRunWithItsMessage) {
+  for (const int failingThread : {0, 1, 3}) {
+    SCOPED_TRACE(failingThread);
+    std::atomic<int> done{0};
+    const ParallelWork work = [&](int thread, std::size_t) {
+      if (thread == failingThread) {
+        throw Error("The glyph could not be drawn.");
+      }
+      // The other threads take their time, so the failing one gets its share of the items.
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      ++done;
+    };
+    try {
+      RunInParallel(2000, 4, work, [](std::int64_t, std::int64_t) { return true; });
+      ADD_FAILURE() << "no failure";
+    } catch (const Error& e) {
+      EXPECT_STREQ(e.what(), "The glyph could not be drawn.");
+    }
+    EXPECT_LT(done.load(), 2000);
+  }
 }
 
 }  // namespace

@@ -86,6 +86,9 @@ TEST_F(BootloaderWindowTest, EmptyFieldOrImpossibleMemoryClockShowTheMessageAndW
       {{"EditVSFP", ""}, "'' is not a valid integer value"},
       {{"EditMCLK", "0"}, "Division by zero"},
       {{"EditMCLK", "1001"}, "Division by zero"},
+      {{"EditMCLK", "600"}, "MCLK_N 600 is out of range: the register holds 1..511."},
+      // Last: the loop does not set the width back.
+      {{"EditXSIZE", "70000"}, "XSIZE 70000 is out of range: the register holds 0..2055."},
   };
   for (const auto& [edit, message] : cases) {
     SCOPED_TRACE(message);
