@@ -13,6 +13,7 @@ PACKAGES=(
   libcli11-dev libgtest-dev libgmock-dev libbenchmark-dev
   fonts-arphic-uming fonts-dejavu-core
   xvfb xauth
+  dpkg-dev file nettle-dev libtomlplusplus-dev
 )
 missing=()
 for p in "${PACKAGES[@]}"; do
