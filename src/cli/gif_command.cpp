@@ -19,14 +19,15 @@ namespace {
 
 struct GifArgs {
   picture::PictureOptions options;
+  std::int64_t maxPixels = gif::kDefaultMaxGifPixels;
   std::string output;
   std::vector<std::string> inputs;
 };
 
 class CliGifHost final : public gif::GifRunHost {
  public:
-  explicit CliGifHost(const picture::PictureOptions& options)
-      : m_options(options), m_progress(TerminalProgress("gif")) {}
+  CliGifHost(const picture::PictureOptions& options, std::int64_t maxPixels)
+      : m_options(options), m_maxPixels(maxPixels), m_progress(TerminalProgress("gif")) {}
 
   picture::PictureOptions Options() override { return m_options; }
   void ShowMessage(const std::string& text) override {
@@ -44,12 +45,14 @@ class CliGifHost final : public gif::GifRunHost {
   std::vector<std::string> MemoLines() override { return m_lines; }
   bool Progress(int percent) override { return m_progress(percent, 100); }
   void FailureReason(const std::string& reason) override { PrintMessage(reason); }
+  std::int64_t MaxGifPixels() override { return m_maxPixels; }
 
   bool WriteFailed() const { return m_writeFailed; }
   const std::vector<std::string>& Lines() const { return m_lines; }
 
  private:
   picture::PictureOptions m_options;
+  std::int64_t m_maxPixels;
   ProgressFn m_progress;
   std::vector<std::string> m_lines;
   bool m_writeFailed = false;
@@ -73,7 +76,7 @@ std::vector<gif::GifEntry> Entries(const std::vector<std::string>& inputs) {
 }
 
 int Run(const GifArgs& args) {
-  CliGifHost host(args.options);
+  CliGifHost host(args.options, args.maxPixels);
   const std::vector<gif::GifEntry> entries = Entries(args.inputs);
   gif::GifRun run;
   if (!run.CheckList(static_cast<std::int32_t>(entries.size()), host)) {
@@ -119,6 +122,11 @@ const bool kRegistered = RegisterSubcommand(
        app.add_flag("--reverse-x", args->options.mirrorX, "Mirror every frame left to right");
        app.add_flag("--reverse-y", args->options.mirrorY, "Mirror every frame top to bottom");
        app.add_flag("--nand-pad", args->options.rowPadding, "Pad rows to a multiple of 4 pixels with 0xFF");
+       app.add_option(
+              "--max-pixels", args->maxPixels,
+              "Most pixels one GIF may hold, its frame count times its screen size and the sum of its "
+              "frame sizes each (default 33554432 = 2^25); GIF files of up to 2 bytes per pixel are read")
+           ->check(CLI::Range(std::int64_t{1}, std::int64_t{1} << 31));
        app.add_option(
               "-o,--output", args->output,
               "Name of the output bin, as typed into the save dialog (\".bin\" is added when missing)")

@@ -101,6 +101,10 @@ const bool kRegistered = RegisterSubcommand(
        app.add_flag("--argb-png", o.argbPng, "Encode PNG pictures with their alpha as 4-4-4-4 (16 bits)");
        app.add_option("--alpha", o.alphaThreshold,
                       "PNG alpha threshold: pixels with alpha up to it become black (default 150)");
+       app.add_option("--max-pixels", o.limits.maxPixels,
+                      "Largest picture in pixels (default 8388608 = 2^23; each side at most 65535); picture "
+                      "files of up to 8 bytes per pixel are read")
+           ->check(CLI::Range(std::int64_t{1}, std::int64_t{1} << 31));
        app.add_option("--jobs", args->jobs, "Pictures decoded at once (default: one per core)");
        app.add_option("-o,--output", args->output,
                       "Output bin name (\".bin\" is added unless the name has it)")

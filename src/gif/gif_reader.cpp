@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "base/bounded_read.h"
 #include "base/error.h"
 #include "base/files.h"
 
@@ -42,8 +43,9 @@ struct GifCloser {
 };
 using GifHandle = std::unique_ptr<GifFileType, GifCloser>;
 
-std::string TooLarge(std::int64_t w, std::int64_t h) {
-  return "The GIF picture is too large (" + std::to_string(w) + " x " + std::to_string(h) + ").";
+std::string TooLarge(std::int64_t pixels, std::int64_t limit) {
+  return "The GIF picture is too large: its frames hold " + std::to_string(pixels) +
+         " pixels, the limit is " + std::to_string(limit) + ".";
 }
 
 // One frame as the decoder meets it: its place in the logical screen, its colours and its
@@ -54,25 +56,30 @@ struct FrameInfo {
   std::int32_t top = 0;
   std::int32_t width = 0;
   std::int32_t height = 0;
+  bool interlaced = false;
   const ColorMapObject* colors = nullptr;
   int transparent = -1;
 };
 
-// Receives each decoded row of a frame: y is the row within the frame, top first.
-class FrameSink {
+// Meets each frame with its descriptor read and its data next in the file, which it must consume
+// (decode or skip). Returns false to stop the walk.
+class FrameVisitor {
  public:
-  virtual ~FrameSink() = default;
-  virtual void Begin(const FrameInfo& frame) = 0;
-  virtual void Row(const FrameInfo& frame, std::int32_t y, std::span<const GifByteType> indices) = 0;
-  // Returns false to stop decoding.
-  virtual bool End(const FrameInfo& frame) = 0;
+  virtual ~FrameVisitor() = default;
+  // The logical screen, met before any frame.
+  virtual void Screen(std::int32_t /*width*/, std::int32_t /*height*/) {}
+  virtual bool Frame(GifFileType* gif, const FrameInfo& frame) = 0;
 };
 
-// Skips the data sub-blocks of a frame that has no pixels.
-void SkipCodeBlocks(GifFileType* gif) {
-  int codeSize = 0;
+// Skips the rest of a frame's data sub-blocks, undecoded.
+void SkipCodeBlocks(GifFileType* gif, bool started) {
   GifByteType* block = nullptr;
-  if (DGifGetCode(gif, &codeSize, &block) == GIF_ERROR) {
+  if (!started) {
+    int codeSize = 0;
+    if (DGifGetCode(gif, &codeSize, &block) == GIF_ERROR) {
+      throw Error(kDamaged);
+    }
+  } else if (DGifGetCodeNext(gif, &block) == GIF_ERROR) {
     throw Error(kDamaged);
   }
   while (block != nullptr) {
@@ -103,41 +110,10 @@ int ReadGraphicControl(GifFileType* gif, int transparentSoFar) {
   return transparent;
 }
 
-void DecodeFrame(GifFileType* gif, FrameInfo& frame, std::vector<GifByteType>& row, FrameSink& sink) {
-  const GifImageDesc& desc = gif->Image;
-  frame.left = desc.Left;
-  frame.top = desc.Top;
-  frame.width = desc.Width;
-  frame.height = desc.Height;
-  if (std::int64_t{desc.Width} * desc.Height > kMaxPixels) {
-    throw Error(TooLarge(desc.Width, desc.Height));
-  }
-  frame.colors = desc.ColorMap != nullptr ? desc.ColorMap : gif->SColorMap;
-  sink.Begin(frame);
-  if (desc.Width <= 0 || desc.Height <= 0) {
-    SkipCodeBlocks(gif);
-    return;
-  }
-  row.resize(static_cast<std::size_t>(desc.Width));
-  static constexpr std::array<int, 4> kInterlaceStart{0, 4, 2, 1};
-  static constexpr std::array<int, 4> kInterlaceStep{8, 8, 4, 2};
-  const int passes = desc.Interlace ? 4 : 1;
-  for (int pass = 0; pass < passes; ++pass) {
-    const int start = desc.Interlace ? kInterlaceStart[pass] : 0;
-    const int step = desc.Interlace ? kInterlaceStep[pass] : 1;
-    for (int y = start; y < desc.Height; y += step) {
-      if (DGifGetLine(gif, row.data(), desc.Width) == GIF_ERROR) {
-        throw Error(kDamaged);
-      }
-      sink.Row(frame, y, row);
-    }
-  }
-}
-
-// Walks every record of the file, handing each frame's rows to sink. Returns the frame count
-// and fills the logical screen size.
-std::int32_t Decode(std::span<const std::uint8_t> bytes, std::int32_t& width, std::int32_t& height,
-                    FrameSink& sink) {
+// Walks every record of the file, handing each frame to visitor. Returns the frame count and
+// fills the logical screen size.
+std::int32_t Walk(std::span<const std::uint8_t> bytes, std::int32_t& width, std::int32_t& height,
+                  FrameVisitor& visitor) {
   MemorySource source{bytes};
   int error = 0;
   GifHandle gif(DGifOpen(&source, ReadFromMemory, &error));
@@ -146,10 +122,7 @@ std::int32_t Decode(std::span<const std::uint8_t> bytes, std::int32_t& width, st
   }
   width = gif->SWidth;
   height = gif->SHeight;
-  if (std::int64_t{width} * height > kMaxPixels) {
-    throw Error(TooLarge(width, height));
-  }
-  std::vector<GifByteType> row;
+  visitor.Screen(width, height);
   FrameInfo frame;
   int transparent = -1;
   for (;;) {
@@ -171,10 +144,16 @@ std::int32_t Decode(std::span<const std::uint8_t> bytes, std::int32_t& width, st
       if (DGifGetImageDesc(gif.get()) == GIF_ERROR) {
         throw Error(kDamaged);
       }
+      const GifImageDesc& desc = gif->Image;
+      frame.left = desc.Left;
+      frame.top = desc.Top;
+      frame.width = desc.Width;
+      frame.height = desc.Height;
+      frame.interlaced = desc.Interlace;
+      frame.colors = desc.ColorMap != nullptr ? desc.ColorMap : gif->SColorMap;
       frame.transparent = transparent;
-      DecodeFrame(gif.get(), frame, row, sink);
       transparent = -1;
-      const bool more = sink.End(frame);
+      const bool more = visitor.Frame(gif.get(), frame);
       ++frame.index;
       if (!more) {
         break;
@@ -186,30 +165,113 @@ std::int32_t Decode(std::span<const std::uint8_t> bytes, std::int32_t& width, st
   return frame.index;
 }
 
-class CountingSink final : public FrameSink {
+// The walk on opening: no pixel data is decoded; the pixel limit is checked frame by frame.
+class CountingVisitor final : public FrameVisitor {
  public:
-  void Begin(const FrameInfo&) override {}
-  void Row(const FrameInfo&, std::int32_t, std::span<const GifByteType>) override {}
-  bool End(const FrameInfo&) override { return true; }
+  explicit CountingVisitor(std::int64_t maxPixels) : m_maxPixels(maxPixels) {}
+
+  void Screen(std::int32_t width, std::int32_t height) override {
+    m_screenPixels = std::int64_t{width} * height;
+    if (m_screenPixels > m_maxPixels) {
+      throw Error(TooLarge(m_screenPixels, m_maxPixels));
+    }
+  }
+
+  bool Frame(GifFileType* gif, const FrameInfo& frame) override {
+    m_framePixels += std::int64_t{frame.width} * frame.height;
+    m_encodedPixels += m_screenPixels;
+    const std::int64_t pixels = std::max(m_framePixels, m_encodedPixels);
+    if (pixels > m_maxPixels) {
+      throw Error(TooLarge(pixels, m_maxPixels));
+    }
+    SkipCodeBlocks(gif, false);
+    return true;
+  }
+
+ private:
+  std::int64_t m_maxPixels;
+  std::int64_t m_screenPixels = 0;
+  std::int64_t m_framePixels = 0;
+  std::int64_t m_encodedPixels = 0;
 };
 
-class DrawingSink final : public FrameSink {
+class DrawingVisitor final : public FrameVisitor {
  public:
-  DrawingSink(const RgbTarget& target, const std::function<bool(std::int32_t)>& afterFrame)
+  DrawingVisitor(const RgbTarget& target, const std::function<bool(std::int32_t)>& afterFrame)
       : m_target(target), m_afterFrame(afterFrame) {}
 
-  void Begin(const FrameInfo&) override {}
+  bool Frame(GifFileType* gif, const FrameInfo& frame) override {
+    Decode(gif, frame);
+    return m_afterFrame(frame.index);
+  }
 
-  void Row(const FrameInfo& frame, std::int32_t y, std::span<const GifByteType> indices) override {
+ private:
+  static constexpr std::array<int, 4> kInterlaceStart{0, 4, 2, 1};
+  static constexpr std::array<int, 4> kInterlaceStep{8, 8, 4, 2};
+
+  bool RowVisible(const FrameInfo& frame, std::int32_t y) const {
     const std::int64_t ty = std::int64_t{frame.top} + y;
-    if (ty < 0 || ty >= m_target.height) {
+    return ty >= 0 && ty < m_target.height;
+  }
+
+  // The frame's rows in the order the file holds them (interlaced frames in four passes).
+  template <typename Fn>
+  static void ForEachRow(const FrameInfo& frame, Fn&& fn) {
+    const int passes = frame.interlaced ? 4 : 1;
+    for (int pass = 0; pass < passes; ++pass) {
+      const int start = frame.interlaced ? kInterlaceStart[static_cast<std::size_t>(pass)] : 0;
+      const int step = frame.interlaced ? kInterlaceStep[static_cast<std::size_t>(pass)] : 1;
+      for (std::int32_t y = start; y < frame.height; y += step) {
+        if (!fn(y)) {
+          return;
+        }
+      }
+    }
+  }
+
+  void Decode(GifFileType* gif, const FrameInfo& frame) {
+    const bool columnsVisible =
+        std::int64_t{frame.left} < m_target.width && std::int64_t{frame.left} + frame.width > 0;
+    // Rows after the last one that lands on the target are never decoded.
+    std::int64_t rowsNeeded = 0;
+    if (frame.width > 0 && columnsVisible) {
+      std::int64_t seen = 0;
+      ForEachRow(frame, [&](std::int32_t y) {
+        ++seen;
+        if (RowVisible(frame, y)) {
+          rowsNeeded = seen;
+        }
+        return true;
+      });
+    }
+    if (rowsNeeded == 0) {
+      SkipCodeBlocks(gif, false);
       return;
     }
+    m_row.resize(static_cast<std::size_t>(frame.width));
+    std::int64_t decoded = 0;
+    ForEachRow(frame, [&](std::int32_t y) {
+      if (DGifGetLine(gif, m_row.data(), frame.width) == GIF_ERROR) {
+        throw Error(kDamaged);
+      }
+      if (RowVisible(frame, y)) {
+        DrawRow(frame, y);
+      }
+      return ++decoded < rowsNeeded;
+    });
+    const std::int64_t total = std::int64_t{frame.height};
+    if (decoded < total) {
+      SkipCodeBlocks(gif, true);
+    }
+  }
+
+  void DrawRow(const FrameInfo& frame, std::int32_t y) {
+    const std::int64_t ty = std::int64_t{frame.top} + y;
     const std::int64_t firstX = std::max<std::int64_t>(0, -std::int64_t{frame.left});
     const std::int64_t endX = std::min<std::int64_t>(frame.width, std::int64_t{m_target.width} - frame.left);
     std::uint8_t* out = m_target.rgb.data() + static_cast<std::size_t>(ty) * m_target.width * 3;
     for (std::int64_t x = firstX; x < endX; ++x) {
-      const int index = indices[static_cast<std::size_t>(x)];
+      const int index = m_row[static_cast<std::size_t>(x)];
       if (index == frame.transparent) {
         continue;
       }
@@ -225,22 +287,21 @@ class DrawingSink final : public FrameSink {
     }
   }
 
-  bool End(const FrameInfo& frame) override { return m_afterFrame(frame.index); }
-
- private:
   const RgbTarget& m_target;
   const std::function<bool(std::int32_t)>& m_afterFrame;
+  std::vector<GifByteType> m_row;
 };
 
 }  // namespace
 
-GifReader::GifReader(std::vector<std::uint8_t> bytes) : m_bytes(std::move(bytes)) {
-  CountingSink sink;
-  m_frameCount = Decode(m_bytes, m_width, m_height, sink);
+GifReader::GifReader(std::vector<std::uint8_t> bytes, std::int64_t maxPixels) : m_bytes(std::move(bytes)) {
+  CountingVisitor counter(maxPixels);
+  m_frameCount = Walk(m_bytes, m_width, m_height, counter);
 }
 
-GifReader GifReader::FromFile(const std::filesystem::path& path) {
-  return GifReader(ReadFileBytes(path, "The file could not be opened."));
+GifReader GifReader::FromFile(const std::filesystem::path& path, std::int64_t maxPixels) {
+  return GifReader(ReadFileBytesUpTo(path, MaxGifFileBytes(maxPixels), "The file could not be opened."),
+                   maxPixels);
 }
 
 void GifReader::DrawFrames(const RgbTarget& target,
@@ -250,10 +311,10 @@ void GifReader::DrawFrames(const RgbTarget& target,
           static_cast<std::size_t>(target.width) * static_cast<std::size_t>(target.height) * 3) {
     throw Error("The drawing target does not hold its pixels.");
   }
-  DrawingSink sink(target, afterFrame);
+  DrawingVisitor visitor(target, afterFrame);
   std::int32_t width = 0;
   std::int32_t height = 0;
-  Decode(m_bytes, width, height, sink);
+  Walk(m_bytes, width, height, visitor);
 }
 
 }  // namespace panelix::gif

@@ -88,7 +88,7 @@ bool GifRun::Step(const std::optional<GifEntry>& entry, picture::RgbImage& canva
     if (!entry) {
       throw Error("There is no GIF at index " + std::to_string(m_current) + " of the list.");
     }
-    const GifReader reader = GifReader::FromFile(entry->path);
+    const GifReader reader = GifReader::FromFile(entry->path, host.MaxGifPixels());
     SizeCanvas(canvas, reader.ScreenWidth(), reader.ScreenHeight());
     reader.DrawFrames(TargetOf(canvas), [&](std::int32_t frame) {
       ConvertFrame(*entry, frame, canvas, host);

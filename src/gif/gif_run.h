@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "gif/gif_reader.h"
 #include "output/bin_writer.h"
 #include "output/write_result.h"
 #include "picture/conversion_run.h"
@@ -36,6 +37,8 @@ class GifRunHost {
   virtual bool Progress(int percent) = 0;
   // Why a GIF failed (the memo only gets "Fail to convert " + name); optional.
   virtual void FailureReason(const std::string& /*reason*/) {}
+  // The most pixels one GIF may hold (gif/gif_reader.h); the window keeps the default.
+  virtual std::int64_t MaxGifPixels() { return kDefaultMaxGifPixels; }
 };
 
 using picture::ChooseResult;

@@ -22,14 +22,14 @@ ConvertedPicture ConvertPictureFile(const std::string& path, const ConvertOption
   if (kind == PictureKind::None) {
     throw Error("The file is not a BMP, JPEG or PNG picture.");
   }
-  const auto file = ReadFileBytes(path, "Can't open the file " + path);
+  const auto file = ReadPictureFile(path, options);
   const Rotation rotation = options.picture.rotation;
   ConvertedPicture result;
   const MessageFn collect = [&result](const std::string& text) { result.messages.push_back(text); };
   RgbImage image;
   if (kind == PictureKind::Png && options.argbPng) {
     // Decode once and use the file's pixels both for the picture and for the 4-4-4-4 encoding.
-    const PngPicture png = DecodePng(file);
+    const PngPicture png = DecodePng(file, options.limits);
     image = TreatPngAlpha(png, options.picture.format, ReadAlphaThreshold(options.alphaThreshold));
     image = RotatePicture(std::move(image), rotation);
     CheckedEncodedSize(image.width, image.height, PixelFormat::R5G6B5, options.picture.rowPadding);

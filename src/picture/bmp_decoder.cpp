@@ -176,15 +176,22 @@ struct Painter {
   }
 };
 
+// Checks, before any pixel memory is allocated, that the file holds every row the header declares.
+// The last row may lack its padding; everything else must be there.
+void CheckUncompressedData(Span file, const Header& h, std::size_t offset) {
+  const std::size_t stride = (static_cast<std::size_t>(h.width) * h.bitCount + 31) / 32 * 4;
+  const std::size_t rowBytes = (static_cast<std::size_t>(h.width) * h.bitCount + 7) / 8;
+  const auto rows = static_cast<std::size_t>(h.height);
+  if (offset > file.size() || file.size() - offset < stride * (rows - 1) + rowBytes) {
+    Damaged("the pixel data is cut short");
+  }
+}
+
 void DecodeUncompressed(Span file, const Header& h, std::size_t offset, const std::vector<Colour>& palette,
                         RgbImage& image) {
   const std::size_t stride = (static_cast<std::size_t>(h.width) * h.bitCount + 31) / 32 * 4;
   const std::size_t rowBytes = (static_cast<std::size_t>(h.width) * h.bitCount + 7) / 8;
   const auto rows = static_cast<std::size_t>(h.height);
-  // The last row may lack its padding; everything else must be there.
-  if (offset > file.size() || file.size() - offset < stride * (rows - 1) + rowBytes) {
-    Damaged("the pixel data is cut short");
-  }
   std::array<std::uint32_t, 3> masks{};
   if (h.hasMasks) {
     masks = h.masks;
@@ -234,23 +241,25 @@ void DecodeUncompressed(Span file, const Header& h, std::size_t offset, const st
 
 // RLE8 and RLE4: runs of one index (two alternating indexes for RLE4), absolute runs padded to an
 // even byte count, and the escapes end of line, end of bitmap and delta. Pixels the data skips keep
-// palette colour 0; runs past the row's end are clipped.
-void DecodeRle(Span file, const Header& h, std::size_t offset, const std::vector<Colour>& palette,
-               RgbImage& image) {
+// palette colour 0; runs past the row's end are clipped. The data must reach the end of the bitmap
+// (its escape, or the last row). Without a painter the data is only walked and checked, so that a
+// file whose compressed data is cut short is refused before the picture is allocated.
+void DecodeRle(Span file, const Header& h, std::size_t offset, const Painter* painter) {
   const bool four = h.compression == kRle4;
-  const Painter painter{image, palette, h.topDown};
-  for (std::int64_t y = 0; y < h.height; ++y) {
-    std::uint8_t* row = painter.Row(y);
-    for (std::int64_t x = 0; x < h.width; ++x) {
-      painter.Index(row, x, 0);
+  if (painter != nullptr) {
+    for (std::int64_t y = 0; y < h.height; ++y) {
+      std::uint8_t* row = painter->Row(y);
+      for (std::int64_t x = 0; x < h.width; ++x) {
+        painter->Index(row, x, 0);
+      }
     }
   }
   std::size_t at = offset;
   std::int64_t x = 0;
   std::int64_t y = 0;
   const auto put = [&](std::uint32_t index) {
-    if (x < h.width && y < h.height) {
-      painter.Index(painter.Row(y), x, index);
+    if (painter != nullptr && x < h.width && y < h.height) {
+      painter->Index(painter->Row(y), x, index);
     }
     ++x;
   };
@@ -265,6 +274,10 @@ void DecodeRle(Span file, const Header& h, std::size_t offset, const std::vector
     const std::uint8_t value = file[at + 1];
     at += 2;
     if (count > 0) {
+      if (painter == nullptr) {
+        x = std::min<std::int64_t>(x + count, std::max(x, h.width));
+        continue;
+      }
       for (unsigned i = 0; i < count && x < h.width; ++i) {
         put(four ? (i % 2 == 0 ? value >> 4 : value & 0x0F) : value);
       }
@@ -283,7 +296,7 @@ void DecodeRle(Span file, const Header& h, std::size_t offset, const std::vector
     } else {
       const std::size_t bytes = four ? (value + 1U) / 2 : value;
       need(bytes);
-      for (unsigned i = 0; i < value; ++i) {
+      for (unsigned i = 0; i < value && painter != nullptr; ++i) {
         const std::uint8_t b = file[at + (four ? i / 2 : i)];
         put(four ? (i % 2 == 0 ? b >> 4 : b & 0x0F) : b);
       }
@@ -328,9 +341,17 @@ RgbImage DecodeBmp(Span file, const DecodeLimits& limits) {
   }
   // Files that leave the data offset at 0 keep their pixels right after the colour table.
   const std::size_t offset = offBits != 0 ? offBits : h.headerEnd + palette.size() * h.paletteEntry;
+  const bool rle = h.compression == kRle8 || h.compression == kRle4;
+  // Nothing is allocated for pixels the file does not hold.
+  if (rle) {
+    DecodeRle(file, h, offset, nullptr);
+  } else {
+    CheckUncompressedData(file, h, offset);
+  }
   RgbImage image = MakeRgbImage(static_cast<std::int32_t>(h.width), static_cast<std::int32_t>(h.height));
-  if (h.compression == kRle8 || h.compression == kRle4) {
-    DecodeRle(file, h, offset, palette, image);
+  const Painter painter{image, palette, h.topDown};
+  if (rle) {
+    DecodeRle(file, h, offset, &painter);
   } else {
     DecodeUncompressed(file, h, offset, palette, image);
   }

@@ -5,6 +5,7 @@
 #include "output/address_list.h"
 #include "output/output_names.h"
 #include "picture/encoders.h"
+#include "picture/loading.h"
 
 namespace panelix::picture {
 
@@ -19,7 +20,7 @@ std::vector<std::uint8_t> EncodePreview(const Preview& preview, const ConvertOpt
   if (preview.kind == PictureKind::Png && options.argbPng) {
     CheckedEncodedSize(image.width, image.height, PixelFormat::R5G6B5, options.picture.rowPadding);
     // The 4-4-4-4 encoding reads the file's own colours and alpha, so the file is decoded anew.
-    const PngPicture png = DecodePng(ReadFileBytes(preview.path, "Can't open the file " + preview.path));
+    const PngPicture png = DecodePng(ReadPictureFile(preview.path, options), options.limits);
     return EncodeArgb4444(
         png, image, preview.rotation, options.picture,
         [&host](const std::string& text) { host.ShowMessage(text); }, progress);

@@ -4,18 +4,11 @@
 #include <span>
 #include <string>
 
+#include "picture/options.h"
 #include "picture/picture_kind.h"
 #include "picture/rgb_image.h"
 
 namespace panelix::picture {
-
-// Limits the decoders enforce from a file's header, before any pixel memory is allocated. The
-// defaults take every picture a display module can show with a wide margin: each side at most
-// 65535 pixels and at most 2^28 pixels in all (768 MiB of colour data at the largest).
-struct DecodeLimits {
-  std::int32_t maxSide = 65535;
-  std::int64_t maxPixels = std::int64_t{1} << 28;
-};
 
 // A decoded PNG file as the file holds it: R, G, B per pixel (greyscale expanded to R = G = B,
 // palettes expanded, 16-bit samples reduced to their high 8 bits), and for colour types 4 and 6 the

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "base/bounded_read.h"
 #include "base/error.h"
 #include "base/files.h"
 #include "base/numbers.h"
@@ -41,8 +42,13 @@ RgbImage TreatPngAlpha(PngPicture png, PixelFormat format, std::int32_t threshol
   return out;
 }
 
-RgbImage LoadPictureBytes(std::span<const std::uint8_t> file, PictureKind kind, const ConvertOptions& options,
-                          const DecodeLimits& limits) {
+std::vector<std::uint8_t> ReadPictureFile(const std::string& path, const ConvertOptions& options) {
+  return ReadFileBytesUpTo(path, options.limits.MaxFileBytes(), "Can't open the file " + path);
+}
+
+RgbImage LoadPictureBytes(std::span<const std::uint8_t> file, PictureKind kind,
+                          const ConvertOptions& options) {
+  const DecodeLimits& limits = options.limits;
   RgbImage image;
   switch (kind) {
     case PictureKind::Png: {
@@ -76,7 +82,7 @@ RgbImage LoadPicture(const std::string& path, const ConvertOptions& options) {
   if (kind == PictureKind::None) {
     throw Error("The file is not a BMP, JPEG or PNG picture.");
   }
-  const auto bytes = ReadFileBytes(path, "Can't open the file " + path);
+  const auto bytes = ReadPictureFile(path, options);
   return LoadPictureBytes(bytes, kind, options);
 }
 

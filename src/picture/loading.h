@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "picture/decoders.h"
 #include "picture/options.h"
@@ -23,9 +24,14 @@ namespace panelix::picture {
 // its encoded size in the chosen format would not fit a 32-bit signed size.
 RgbImage LoadPicture(const std::string& path, const ConvertOptions& options);
 
-// The same over the bytes of a file whose kind is already known (kind None throws).
-RgbImage LoadPictureBytes(std::span<const std::uint8_t> file, PictureKind kind, const ConvertOptions& options,
-                          const DecodeLimits& limits = {});
+// The same over the bytes of a file whose kind is already known (kind None throws), decoded within
+// options.limits.
+RgbImage LoadPictureBytes(std::span<const std::uint8_t> file, PictureKind kind,
+                          const ConvertOptions& options);
+
+// Reads a picture file whole; one above options.limits.MaxFileBytes() is refused before it is read.
+// Throws panelix::Error "Can't open the file " + path when it cannot be read.
+std::vector<std::uint8_t> ReadPictureFile(const std::string& path, const ConvertOptions& options);
 
 // The alpha treatment alone, on a decoded PNG (used by LoadPicture; exposed for the GIF tool's and
 // the tests' sake). threshold is already clamped to 255.

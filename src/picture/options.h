@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace panelix::picture {
@@ -28,6 +29,19 @@ struct PictureOptions {
   bool rowPadding = false;  // "NandFlash BIN   ": pad rows with 0xFF bytes
 };
 
+// Limits the decoders enforce from a file's header, before any pixel memory is allocated. The
+// defaults take every picture a display module can show with a wide margin, and keep the memory of
+// a picture run well under 300 MB: each side at most 65535 pixels (what the module's 16-bit sizes
+// hold) and at most 2^23 pixels in all (8388608, e.g. 4096 x 2048; 24 MiB of colour data). The
+// command line's --max-pixels raises maxPixels.
+struct DecodeLimits {
+  std::int32_t maxSide = 65535;
+  std::int64_t maxPixels = std::int64_t{1} << 23;
+  // The largest picture file read: 8 bytes per pixel allowed (64 MiB by default), room for any
+  // BMP, and for a PNG of 16-bit samples stored without compression.
+  std::uint64_t MaxFileBytes() const { return 8 * static_cast<std::uint64_t>(maxPixels); }
+};
+
 // Everything the main window's controls say about converting one picture. The window builds a fresh
 // one from its controls each time a picture is loaded or encoded (options are never cached), so a
 // change made during a run applies from the next picture on.
@@ -39,6 +53,8 @@ struct ConvertOptions {
   std::string alphaThreshold = "150";
   // "aRGB PNG  ": encode PNG pictures as 4-4-4-4 alpha/colour instead of the chosen format.
   bool argbPng = false;
+  // Not a control: the window keeps the defaults.
+  DecodeLimits limits;
 };
 
 }  // namespace panelix::picture

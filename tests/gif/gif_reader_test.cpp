@@ -81,6 +81,28 @@ TEST(GifReader, InterlacedRowsLandInTheirPlaces) {
   EXPECT_EQ(Letters(rgb, 1), "K/R/G/B/K/R/G/B/K/R/");
 }
 
+TEST(GifReader, RowsBelowTheScreenAreLeftAndTheFramesAfterThemStillLand) {
+  std::vector<std::uint8_t> tall;
+  for (int y = 0; y < 40; ++y) {
+    tall.push_back(static_cast<std::uint8_t>(y % 4));
+  }
+  const std::vector<TestFrame> frames{
+      {0, 0, 1, 40, tall},
+      {0, 1, 1, 20, std::vector<std::uint8_t>(20, 2), {}, -1, true},
+      {0, 5, 1, 1, {1}},  // wholly below the screen
+      {0, 0, 1, 1, {3}},
+  };
+  const GifReader reader(MakeGif(1, 2, kColors, frames));
+  ASSERT_EQ(reader.FrameCount(), 4);
+  std::vector<std::uint8_t> rgb(6, 9);
+  std::vector<std::string> seen;
+  reader.DrawFrames({1, 2, rgb}, [&](std::int32_t) {
+    seen.push_back(Letters(rgb, 1));
+    return true;
+  });
+  EXPECT_EQ(seen, (std::vector<std::string>{"K/R/", "K/G/", "K/G/", "B/G/"}));
+}
+
 TEST(GifReader, IndexBeyondTheColourTableDrawsBlack) {
   // Two colours in the table, index 3 in the data.
   const GifReader reader(MakeGif(2, 1, {{255, 0, 0}, {0, 255, 0}}, {{0, 0, 2, 1, {1, 3}}}));
@@ -95,6 +117,22 @@ TEST(GifReader, AcceptsAMissingTrailer) {
   bytes.pop_back();
   const GifReader reader(bytes);
   EXPECT_EQ(reader.FrameCount(), 2);
+}
+
+TEST(GifReader, TheFramesOfOneGifShareOnePixelLimit) {
+  // Three 4 x 3 frames on a 4 x 3 screen hold 36 pixels.
+  const std::vector<TestFrame> frames(3, TestFrame{0, 0, 4, 3, std::vector<std::uint8_t>(12, 1)});
+  const std::vector<std::uint8_t> bytes = MakeGif(4, 3, kColors, frames);
+  EXPECT_EQ(GifReader(bytes, 36).FrameCount(), 3);
+  try {
+    GifReader reader(bytes, 35);
+    ADD_FAILURE() << "no error";
+  } catch (const Error& e) {
+    EXPECT_STREQ(e.what(), "The GIF picture is too large: its frames hold 36 pixels, the limit is 35.");
+  }
+  // Small frames on a large screen count at the screen's size, as they are encoded.
+  const std::vector<TestFrame> dots(3, TestFrame{0, 0, 1, 1, {1}});
+  EXPECT_THROW(GifReader(MakeGif(4, 3, kColors, dots), 35), Error);
 }
 
 TEST(GifReader, BrokenAndAbsurdFilesFailCleanly) {
@@ -131,14 +169,20 @@ TEST(GifReader, BrokenAndAbsurdFilesFailCleanly) {
        "The file is not a GIF picture."},
       {"cut in the frame", std::vector<std::uint8_t>(good.begin(), good.end() - 6),
        "The GIF picture is damaged."},
-      {"huge screen", withScreen(65535, 65535), "The GIF picture is too large (65535 x 65535)."},
-      {"huge frame", withFrame(9000, 9000), "The GIF picture is too large (9000 x 9000)."},
+      {"huge screen", withScreen(65535, 65535),
+       "The GIF picture is too large: its frames hold 4294836225 pixels, the limit is 33554432."},
+      {"huge frame", withFrame(9000, 9000),
+       "The GIF picture is too large: its frames hold 81000000 pixels, the limit is 33554432."},
+      // Found when the frame is decoded, not when the file is opened.
       {"frame larger than its data", withFrame(200, 200), "The GIF picture is damaged."},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     try {
       GifReader reader(c.bytes);
+      std::vector<std::uint8_t> rgb(std::size_t{3} * reader.ScreenWidth() * reader.ScreenHeight());
+      reader.DrawFrames({reader.ScreenWidth(), reader.ScreenHeight(), rgb},
+                        [](std::int32_t) { return true; });
       ADD_FAILURE() << "no error";
     } catch (const Error& e) {
       EXPECT_STREQ(e.what(), c.message);
