@@ -15,11 +15,17 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Make Bin's time comes from the manifest (on its command line) or else from SOURCE_DATE_EPOCH;
-// a build that takes it from the clock is not redone for the clock alone.
-std::string MakeExtra() {
-  const char* epoch = std::getenv("SOURCE_DATE_EPOCH");
-  return epoch != nullptr ? std::string("SOURCE_DATE_EPOCH=") + epoch : std::string();
+// The environment a tool's bytes depend on beyond its command line: the locale (the code page of
+// text files when the manifest names none) and, for Make Bin, SOURCE_DATE_EPOCH. A Make Bin that
+// takes its time from the clock is not redone for the clock alone.
+std::string Environment(bool make) {
+  std::string text;
+  for (const char* name : {"LC_ALL", "LC_CTYPE", "LANG", make ? "SOURCE_DATE_EPOCH" : nullptr}) {
+    if (const char* value = name != nullptr ? std::getenv(name) : nullptr) {
+      text += std::string(name) + "=" + value + "\n";
+    }
+  }
+  return text;
 }
 
 class Builder {
@@ -46,7 +52,7 @@ class Builder {
     if (m_summary.failed > 0) {
       Report(m_plan.make, StepOutcome::Skipped, {});
     } else {
-      Run(m_plan.make, MakeExtra());
+      Run(m_plan.make, Environment(true));
     }
     return m_summary;
   }
@@ -59,7 +65,7 @@ class Builder {
     std::atomic<std::size_t> next{0};
     auto worker = [&] {
       for (std::size_t i = next++; i < m_plan.conversions.size(); i = next++) {
-        Run(m_plan.conversions[i], {});
+        Run(m_plan.conversions[i], Environment(false));
       }
     };
     std::vector<std::jthread> threads;

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -73,6 +74,12 @@ int Run(const BuildArgs& args) {
       std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), args.manifest);
   const build::BuildPlan plan = build::PlanBuild(manifest, args.manifest, args.out);
   const std::string program = SelfPath();
+  if (manifest.project.buildTime.empty() && std::getenv("SOURCE_DATE_EPOCH") == nullptr) {
+    PrintMessage(
+        args.manifest + ":" + std::to_string(manifest.project.line) +
+        ": no build-time in [project] and no SOURCE_DATE_EPOCH: the info block takes the clock's time, "
+        "so the flash image differs from build to build");
+  }
   if (args.dryRun) {
     PrintPlan(args, plan, program);
     return 0;

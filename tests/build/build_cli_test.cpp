@@ -165,6 +165,9 @@ TEST(BuildCli, DryRunPrintsThePlanAndWritesNothing) {
   EXPECT_NE(r.out.find(" cursor --from-text 'my arrow.txt' -o "), std::string::npos) << r.out;
   EXPECT_NE(r.out.find(" make --bins "), std::string::npos) << r.out;
   EXPECT_FALSE(fs::exists(dir / "o"));
+  // Without a build time the image is not reproducible, and the build says so.
+  EXPECT_NE(r.err.find("m.toml:1: no build-time in [project] and no SOURCE_DATE_EPOCH"), std::string::npos)
+      << r.err;
 }
 
 }  // namespace
