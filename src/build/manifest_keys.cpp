@@ -12,6 +12,7 @@ constexpr std::array<std::string_view, 3> kPictureFormats{"r5g6b5", "r8g8b8", "b
 constexpr std::array<std::string_view, 2> kGifFormats{"r5g6b5", "r8g8b8"};
 constexpr std::array<std::string_view, 2> kOrders{"rgb", "bgr"};
 constexpr std::array<std::string_view, 3> kRotations{"0", "r90", "l90"};
+constexpr std::array<std::string_view, 3> kDithers{"none", "ordered", "floyd-steinberg"};
 constexpr std::array<std::string_view, 3> kChannels{"left", "right", "two"};
 constexpr std::array<std::string_view, 2> kBits{"8", "16"};
 constexpr std::array<std::string_view, 5> kSpeeds{"1", "2", "4", "8", "16"};
@@ -31,14 +32,14 @@ constexpr KeyRule kPictureKeys[] = {
     {"order", V::Word, "--order", {}, kOrders}, {"rotate", V::Word, "--rotate", {}, kRotations},
     {"reverse-x", V::Switch, "--reverse-x"},    {"reverse-y", V::Switch, "--reverse-y"},
     {"nand-pad", V::Switch, "--nand-pad"},      {"argb-png", V::Switch, "--argb-png"},
-    {"alpha", V::Integer, "--alpha"},
+    {"alpha", V::Integer, "--alpha"},           {"dither", V::Word, "--dither", {}, kDithers},
 };
 
 constexpr KeyRule kGifKeys[] = {
     {"inputs", V::InputList, "", {}, {}, true}, {"format", V::Word, "--format", {}, kGifFormats},
     {"order", V::Word, "--order", {}, kOrders}, {"rotate", V::Word, "--rotate", {}, kRotations},
     {"reverse-x", V::Switch, "--reverse-x"},    {"reverse-y", V::Switch, "--reverse-y"},
-    {"nand-pad", V::Switch, "--nand-pad"},
+    {"nand-pad", V::Switch, "--nand-pad"},      {"dither", V::Word, "--dither", {}, kDithers},
 };
 
 constexpr KeyRule kSoundKeys[] = {
