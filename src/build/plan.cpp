@@ -9,8 +9,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// The absolute, normal form of a folder, without a trailing separator.
 fs::path Absolute(const fs::path& path) {
-  return fs::absolute(path).lexically_normal();
+  fs::path normal = fs::absolute(path).lexically_normal();
+  return normal.has_filename() || !normal.has_relative_path() ? normal : normal.parent_path();
 }
 
 bool WritesAddressList(AssetKind kind) {

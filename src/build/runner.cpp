@@ -87,7 +87,14 @@ class Builder {
       Report(step, StepOutcome::Failed, result.messages);
       return;
     }
-    m_cache.Record(step, key);
+    try {
+      m_cache.Record(step, key);
+    } catch (const Error& e) {
+      // The step's outputs are written; only the next build's shortcut is lost. Said as a failure
+      // all the same, since a build that cannot keep its cache has a folder problem.
+      Report(step, StepOutcome::Failed, result.messages + e.what() + "\n");
+      return;
+    }
     Report(step, StepOutcome::Converted, result.messages);
   }
 

@@ -162,7 +162,9 @@ TEST(Plan, StepsRunInTheManifestsFolderWithRelativeInputs) {
                                 "--codepage", "936", "make", "--bins", "/proj/demo/out/bins", "--project",
                                 "p.ini", "--info", "/proj/demo/out/UserInfo", "--flash",
                                 "/proj/demo/out/Panelix_Flash", "--build-time", "2024-01-02T03:04:05"}));
-  EXPECT_EQ(PlanBuild(manifest, "/proj/demo/m.toml", "/elsewhere/o/").binsDir, "/elsewhere/o/bins");
+  const BuildPlan moved = PlanBuild(manifest, "/proj/demo/m.toml", "/elsewhere/o/");
+  EXPECT_EQ(moved.outDir, "/elsewhere/o");
+  EXPECT_EQ(moved.binsDir, "/elsewhere/o/bins");
 }
 
 }  // namespace
