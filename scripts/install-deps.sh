@@ -10,7 +10,7 @@ PACKAGES=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   zlib1g-dev libspng-dev libturbojpeg0-dev libgif-dev
   libfreetype-dev libfontconfig-dev libicu-dev
-  libcli11-dev libgtest-dev libgmock-dev libbenchmark-dev
+  libcli11-dev nlohmann-json3-dev libgtest-dev libgmock-dev libbenchmark-dev
   fonts-arphic-uming fonts-dejavu-core
   xvfb xauth
   dpkg-dev file nettle-dev libtomlplusplus-dev

@@ -15,10 +15,10 @@
 #include "base/numbers.h"
 #include "cli/subcommand.h"
 #include "cli/terminal.h"
-#include "infoblock/command_interface.h"
 #include "project/bin_folder.h"
-#include "project/info_section.h"
+#include "project/flash_budget.h"
 #include "project/make_bin.h"
+#include "project/project_check.h"
 #include "project/project_file.h"
 
 namespace panelix::cli {
@@ -35,6 +35,8 @@ struct MakeState {
   std::string flash;
   std::string buildTime;
   bool check = false;
+  bool strict = false;
+  int flashSize = -1;
 };
 
 // The build time: --build-time as local time, else SOURCE_DATE_EPOCH (seconds, taken as UTC, as
@@ -66,102 +68,27 @@ infoblock::BuildTime BuildTimeOf(const std::string& text) {
   return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec};
 }
 
-// The line of the project file that a command-list item came from: the list holds an added " "
-// line before every line that is exactly "[INFO]" or "[USERCMD]", and before the last line when
-// the file does not end with a line feed.
-std::size_t FileLineOf(const project::ProjectLines& lines, std::size_t index, bool endsWithLineFeed) {
-  std::size_t added = 0;
-  for (std::size_t i = 0; i <= index && i < lines.size(); ++i) {
-    if (lines[i] == "[INFO]" || lines[i] == "[USERCMD]") {
-      ++added;
-    }
-  }
-  if (!endsWithLineFeed && index + 1 == lines.size() && index > 0) {
-    ++added;
-  }
-  return index + 1 - added;
-}
-
-struct Project {
-  fs::path path;
-  project::ProjectLines lines;
-  bool endsWithLineFeed = true;
-
-  std::string Where(std::size_t index) const {
-    return path.string() + ":" + std::to_string(FileLineOf(lines, index, endsWithLineFeed));
-  }
-};
-
-Project LoadProject(const std::string& path) {
-  Project project{path, project::LoadProjectFile(path)};
-  const std::vector<std::uint8_t> bytes = ReadFileBytes(path, "Open fail!");
-  project.endsWithLineFeed = bytes.empty() || bytes.back() == '\n';
-  return project;
-}
-
-// The command line whose number cannot be converted: each line after "[USERCMD]" is compiled on
-// its own until one fails.
-std::optional<std::size_t> FindBadCommandLine(const project::ProjectLines& lines) {
-  std::size_t first = lines.size();
-  for (std::size_t i = 0; i < lines.size(); ++i) {
-    if (lines[i].find("[USERCMD]") != std::string::npos) {
-      first = i + 1;
-      break;
-    }
-  }
-  std::vector<std::string> probe(10, " ");
-  probe.push_back("[USERCMD]");
-  probe.push_back(" ");
-  for (std::size_t i = first; i < lines.size(); ++i) {
-    probe.back() = lines[i];
-    infoblock::InfoBlock scratch;
-    try {
-      commands::CompileCommands(probe, scratch, infoblock::SetTables{});
-    } catch (const ConversionError&) {
-      return i;
-    } catch (const Error&) {
-    }
-  }
-  return std::nullopt;
-}
-
 void PrintOrderReport(const std::vector<std::string>& report) {
   for (const std::string& line : report) {
     PrintMessage(DecodeCodePage(line, SystemCodePage()));
   }
 }
 
-void ExplainInfoFailure(const project::InfoSectionError& e, const Project& project) {
-  if (e.Missing().empty()) {
-    PrintMessage(project.path.string() + ": the project has ten lines or fewer");
-  } else if (e.Missing() == "[INFO]") {
-    PrintMessage(project.path.string() + ": no line holds \"[INFO]\"");
-  } else {
-    PrintMessage(project.path.string() + ": the key \"" + e.Missing() +
-                 "\" is missing after the previous key (keys must stand in their fixed order)");
+// Prints what the check found: the build's messages, the order report, errors and warnings.
+// Returns false when the build must stop: an error, or a warning with --strict.
+bool Report(const project::ProjectCheck& check, bool strict) {
+  for (const std::string& message : check.messages) {
+    PrintMessage(message);
   }
-}
-
-// Runs a build step and adds to its failure what the window does not say: which key is missing
-// and on which line a bad number stands. Returns false after printing the failure.
-template <typename Step>
-bool Explained(const Project& project, Step step) {
-  try {
-    step();
-    return true;
-  } catch (const project::InfoSectionError& e) {
-    PrintMessage(e.what());
-    ExplainInfoFailure(e, project);
-  } catch (const project::InfoNumberError& e) {
-    PrintMessage(e.what());
-    PrintMessage(project.Where(e.Line()) + ": bad number in the [INFO] section");
-  } catch (const ConversionError& e) {
-    PrintMessage(e.what());
-    if (const auto line = FindBadCommandLine(project.lines)) {
-      PrintMessage(project.Where(*line) + ": bad number in this command line");
-    }
+  PrintOrderReport(check.orderReport);
+  for (const project::Finding& finding : check.findings) {
+    PrintMessage(project::FindingText(finding));
   }
-  return false;
+  if (strict && check.HasWarnings() && !check.HasErrors()) {
+    PrintMessage("--strict: the warnings above count as errors");
+    return false;
+  }
+  return !check.HasErrors();
 }
 
 std::string Hex8(std::uint64_t value) {
@@ -190,54 +117,43 @@ void PrintLayout(const BuiltImage& image, const std::string& flashName) {
   }
 }
 
-std::optional<BuiltImage> Build(const MakeState& state, const Project& project) {
+project::MakeBinInput BuildInput(const MakeState& state, const project::ProjectSource& project) {
   project::MakeBinInput input;
   input.binFolder = state.bins;
   input.binList = project::ListBinFolder(state.bins, "Fail to Open the file");
   input.commandList = project.lines;
   input.buildTime = BuildTimeOf(state.buildTime);
-  std::optional<BuiltImage> image;
-  const bool built = Explained(project, [&] {
-    image = project::BuildInfoBlock(input, PrintMessage, PrintOrderReport);
-    if (!image) {
-      PrintMessage(project.path.string() +
-                   ": the command lines are out of order or there is no [USERCMD] line");
-    }
-  });
-  return built ? std::move(image) : std::nullopt;
+  return input;
+}
+
+std::optional<std::uint32_t> FlashSizeOf(const MakeState& state) {
+  return state.flashSize >= 0 ? std::optional(static_cast<std::uint32_t>(state.flashSize)) : std::nullopt;
 }
 
 // The order check and the [INFO] section, then every command line's numbers; with --bins the
-// whole block is built as well. Nothing is written.
+// whole block is built as well, and the flash budget is checked. Nothing is written.
 int RunCheck(const MakeState& state) {
-  const Project project = LoadProject(state.project);
+  const project::ProjectSource project = project::LoadProjectSource(state.project);
+  std::optional<project::MakeBinInput> input;
   if (!state.bins.empty()) {
-    const auto image = Build(state, project);
-    if (image) {
-      PrintLayout(*image, "flash image (not written)");
-    }
-    return image ? 0 : 1;
+    input = BuildInput(state, project);
   }
-  const commands::OrderCheckResult order = commands::CheckCommandOrder(project.lines);
-  if (!order.ok) {
-    PrintOrderReport(order.report);
-    if (order.report.empty()) {
-      PrintMessage(project.path.string() + ": no line holds \"[USERCMD]\"");
-    }
+  const project::ProjectCheck check = project::CheckProject(project, input);
+  if (!Report(check, state.strict)) {
     return 1;
   }
-  infoblock::InfoBlock block;
-  const bool ok = Explained(project, [&] {
-    const project::InfoParseResult info = project::ParseInfoSection(project.lines, block, PrintMessage);
-    if (!info.ok) {
-      throw project::InfoSectionError(info.missing);
+  if (check.image) {
+    const project::FlashBudget budget = project::BudgetOf(*check.image, FlashSizeOf(state));
+    PrintLayout(*check.image, "flash image (not written)");
+    std::printf("  %s\n", project::BudgetText(budget).c_str());
+    if (!budget.Fits()) {
+      PrintMessage(project::FlashTooSmallText(budget));
+      return 1;
     }
-    commands::CompileCommands(project.lines, block, infoblock::SetTables{});
-  });
-  if (ok) {
+  } else {
     std::printf("%s: the order check and the [INFO] section pass\n", project.path.string().c_str());
   }
-  return ok ? 0 : 1;
+  return 0;
 }
 
 int RunMake(const MakeState& state) {
@@ -247,21 +163,27 @@ int RunMake(const MakeState& state) {
   if (state.bins.empty() || state.info.empty() || state.flash.empty()) {
     throw Error("panelix make needs --bins, --info and --flash (or --check)");
   }
-  const Project project = LoadProject(state.project);
-  const auto image = Build(state, project);
-  if (!image) {
+  const project::ProjectSource project = project::LoadProjectSource(state.project);
+  const project::ProjectCheck check = project::CheckProject(project, BuildInput(state, project));
+  if (!Report(check, state.strict) || !check.image) {
     return 1;
+  }
+  const BuiltImage& image = *check.image;
+  const project::FlashBudget budget = project::BudgetOf(image, FlashSizeOf(state));
+  if (!budget.Fits()) {
+    throw Error(project::FlashTooSmallText(budget));
   }
   // The same name rules as the save dialogs: the report takes the name as typed.
   const std::string infoName = project::InfoBinName(state.info);
   const std::string flashName = project::InfoBinName(state.flash);
-  project::WriteInfoBin(infoName, *image);
-  project::WriteReport(project::ReportName(state.info), *image);
-  if (!project::WriteFlashImage(flashName, *image, TerminalProgress("Flash image"))) {
+  project::WriteInfoBin(infoName, image);
+  project::WriteReport(project::ReportName(state.info), image);
+  if (!project::WriteFlashImage(flashName, image, TerminalProgress("Flash image"))) {
     return 1;
   }
   FinishTerminalProgress();
-  PrintLayout(*image, flashName);
+  PrintLayout(image, flashName);
+  std::printf("  %s\n", project::BudgetText(budget).c_str());
   return 0;
 }
 
@@ -277,6 +199,12 @@ void AddProjectOptions(CLI::App& app, MakeState& state, bool needBins) {
   app.add_option("--build-time", state.buildTime,
                  "build time stamped into the info block, YYYY-MM-DDTHH:MM:SS; default SOURCE_DATE_EPOCH, "
                  "else the local clock");
+  app.add_flag("--strict", state.strict,
+               "treat warnings (what the lenient reading rules change or drop) as errors");
+  app.add_option("--flash-size", state.flashSize,
+                 "size of the flash in megabits, as SPI NOR parts are named (128 = 16 MiB); default: [INFO] "
+                 "FlashSize, read in megabits. An image larger than the flash stops the build")
+      ->check(CLI::Range(0, 65535));
 }
 
 SubcommandAction SetupMake(CLI::App& app) {

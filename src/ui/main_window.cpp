@@ -206,14 +206,15 @@ void TForm1::BuildMenu() {
     const char* caption;
     void (TForm1::*handler)();
   };
-  static constexpr std::array<Entry, 8> kEntries{{{"File1", "Exit", &TForm1::File1Click},
+  static constexpr std::array<Entry, 9> kEntries{{{"File1", "Exit", &TForm1::File1Click},
                                                   {"Bootloader1", "Bootloader", &TForm1::Bootloader1Click},
                                                   {"ICON1", "Cursor", &TForm1::ICON1Click},
                                                   {"Font1", "Font", &TForm1::Font1Click},
                                                   {"BinFile1", "BinFile", &TForm1::BinFile1Click},
                                                   {"GIFTool1", "GIFTool", &TForm1::GIFTool1Click},
                                                   {"WAVTool1", "WAVTool", &TForm1::WAVTool1Click},
-                                                  {"Panelix1", "Panelix", &TForm1::Panelix1Click}}};
+                                                  {"Panelix1", "Panelix", &TForm1::Panelix1Click},
+                                                  {"Inspect1", "Inspect", &TForm1::Inspect1Click}}};
   for (const Entry& entry : kEntries) {
     QAction* action = menuBar()->addAction(QString::fromLatin1(entry.caption));
     action->setObjectName(QString::fromLatin1(entry.objectName));
@@ -254,6 +255,9 @@ void TForm1::WAVTool1Click() {
 }
 void TForm1::Panelix1Click() {
   ShowTool(6);
+}
+void TForm1::Inspect1Click() {
+  ShowTool(7);
 }
 
 void TForm1::FormShow() {

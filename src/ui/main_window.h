@@ -31,7 +31,7 @@ class TForm1 : public QMainWindow {
   Q_OBJECT
  public:
   // The tool windows in menu order: Bootloader, Cursor, Font, BinFile, GIFTool, WAVTool, Panelix.
-  using ToolWindows = std::array<QWidget*, 7>;
+  using ToolWindows = std::array<QWidget*, 8>;
 
   explicit TForm1(Dialogs& dialogs, QWidget* parent = nullptr);
   ~TForm1() override;
@@ -64,6 +64,7 @@ class TForm1 : public QMainWindow {
   void GIFTool1Click();
   void WAVTool1Click();
   void Panelix1Click();
+  void Inspect1Click();
   void FormShow();
 
  protected:

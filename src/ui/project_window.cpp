@@ -20,7 +20,9 @@
 #include "base/error.h"
 #include "infoblock/info_block.h"
 #include "project/bin_folder.h"
+#include "project/flash_budget.h"
 #include "project/make_bin.h"
+#include "project/project_check.h"
 #include "ui/ini_error_window.h"
 
 namespace panelix::ui {
@@ -373,6 +375,18 @@ void TForm8::Edit1Enter() {
   SetEditLine(m_commands.items[static_cast<std::size_t>(m_commands.selected)]);
 }
 
+// Lists in the error window what the lenient reading rules changed or dropped; no byte changes.
+void TForm8::ShowWarnings(const project::MakeBinInput& input, const project::BuiltImage& image) {
+  const project::ProjectSource source{m_projectFolder + "project", m_commands.items, true};
+  std::vector<std::string> lines;
+  for (const project::Finding& finding : project::LenientRuleWarnings(source, &input, &image)) {
+    lines.push_back(project::FindingText(finding));
+  }
+  if (!lines.empty() && m_errorWindow != nullptr) {
+    m_errorWindow->ShowReport(lines);
+  }
+}
+
 void TForm8::MakeBin() {
   project::MakeBinInput input;
   input.binFolder = m_binFolder;
@@ -394,6 +408,11 @@ void TForm8::MakeBin() {
       });
   if (!image) {
     return;
+  }
+  ShowWarnings(input, *image);
+  const project::FlashBudget budget = project::BudgetOf(*image);
+  if (!budget.Fits()) {
+    throw Error(project::FlashTooSmallText(budget));
   }
 
   const QStringList binFilter{QStringLiteral("*.bin")};

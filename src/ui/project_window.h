@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "project/make_bin.h"
 #include "project/project_file.h"
 #include "ui/dialogs.h"
 
@@ -60,6 +61,7 @@ class TForm8 : public QWidget {
   void Run(Action&& action);
   void OpenProject(bool fromBinList);
   void MakeBin();
+  void ShowWarnings(const project::MakeBinInput& input, const project::BuiltImage& image);
   // The dialog folder for a remembered folder: the process's current folder while it is empty.
   static QString StartFolder(const std::string& folder);
   // The edit line as bytes: the line it was copied from while the user has not changed it.

@@ -13,9 +13,10 @@ Windows CreateWindows(Dialogs& dialogs) {
   w.form7 = std::make_unique<TForm7>(dialogs);
   w.form8 = std::make_unique<TForm8>(dialogs);
   w.form10 = std::make_unique<TForm10>(dialogs);
+  w.inspect = std::make_unique<InspectWindow>(dialogs);
   w.form8->SetErrorWindow(w.form10.get());
   w.form1->SetToolWindows({w.form2.get(), w.form3.get(), w.form4.get(), w.form5.get(), w.form6.get(),
-                           w.form7.get(), w.form8.get()});
+                           w.form7.get(), w.form8.get(), w.inspect.get()});
   return w;
 }
 

@@ -9,6 +9,7 @@
 #include "ui/font_window.h"
 #include "ui/gif_window.h"
 #include "ui/ini_error_window.h"
+#include "ui/inspect_window.h"
 #include "ui/main_window.h"
 #include "ui/project_window.h"
 #include "ui/wav_window.h"
@@ -26,6 +27,7 @@ struct Windows {
   std::unique_ptr<TForm7> form7;
   std::unique_ptr<TForm8> form8;
   std::unique_ptr<TForm10> form10;
+  std::unique_ptr<InspectWindow> inspect;
 };
 
 // Creates the windows in registry order (main window first, all others hidden) and wires the

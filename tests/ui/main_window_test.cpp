@@ -168,10 +168,10 @@ TEST_F(MainWindowTest, ControlsCarryTheirCaptionsAndDefaults) {
   typed = QStringLiteral("255");
   EXPECT_EQ(alpha->validator()->validate(typed, pos), QValidator::Acceptable);
 
-  const QStringList menu{QStringLiteral("File1"),    QStringLiteral("Bootloader1"),
-                         QStringLiteral("ICON1"),    QStringLiteral("Font1"),
-                         QStringLiteral("BinFile1"), QStringLiteral("GIFTool1"),
-                         QStringLiteral("WAVTool1"), QStringLiteral("Panelix1")};
+  const QStringList menu{
+      QStringLiteral("File1"),    QStringLiteral("Bootloader1"), QStringLiteral("ICON1"),
+      QStringLiteral("Font1"),    QStringLiteral("BinFile1"),    QStringLiteral("GIFTool1"),
+      QStringLiteral("WAVTool1"), QStringLiteral("Panelix1"),    QStringLiteral("Inspect1")};
   for (const QString& name : menu) {
     auto* action = window.findChild<QAction*>(name);
     ASSERT_NE(action, nullptr) << name.toStdString();
