@@ -205,6 +205,12 @@ class Decompiler {
       }
       const std::optional<std::size_t> end =
           i + 1 < groups.size() ? std::optional(groups[i + 1].start) : std::nullopt;
+      if (end && (*end <= group.start || *end > m_regionEnd)) {
+        Problem("the command index puts " + Name(groups[i + 1]) + " at " + Hex(*end) + ", " +
+                (*end <= group.start ? "before the records of " + Name(group) + " at " + Hex(group.start)
+                                     : "past the command region (ends " + Hex(m_regionEnd) + ")"));
+        return std::move(m_result);
+      }
       const std::optional<std::size_t> length = ReadGroup(group, end);
       if (!length) {
         return std::move(m_result);

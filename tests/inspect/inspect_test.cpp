@@ -143,6 +143,7 @@ TEST(InspectTest, DamagedImagesNameTheirProblems) {
       {"index start off", [](auto& b) { b[0x201] = 0x01; }, "the command index puts 80h at 0x1801"},
       {"index length off", [](auto& b) { b[0x207] = static_cast<std::uint8_t>(b[0x207] + 1); },
        "the command index gives 81h a length"},
+      {"index start past the region", [](auto& b) { b[0x208] = 0xFF; }, "puts 82h at 0xFF"},
       {"index of a code without records", [](auto& b) { b[0x210] = 0x18; }, "84h, a code without records"},
       {"record length past the group", [](auto& b) { b[0x1800] = 0x40; }, "80h record 0 at 0x1800"},
       {"changed record byte", [](auto& b) { b[0x1801] ^= 0xFF; }, ""},
