@@ -1,5 +1,7 @@
 // panelix inspect: reads a flash image or an info bin back, prints its tables, settings,
 // bootloader and command list, and names every problem it finds.
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -43,7 +45,10 @@ void Extract(const InspectState& state, const inspect::ImageFile& file,
              const inspect::Inspection& inspection) {
   inspect::ExtractOptions options;
   options.folder = state.extract;
-  if (state.format == "argb4444") {
+  std::string format = state.format;
+  std::transform(format.begin(), format.end(), format.begin(),
+                 [](unsigned char c) { return std::tolower(c); });
+  if (format == "argb4444") {
     options.twoByte = inspect::StoredFormat::Argb4444;
   } else if (!state.format.empty()) {
     options.twoByte = inspect::StoredFormat::R5G6B5;

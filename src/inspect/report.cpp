@@ -47,6 +47,22 @@ nlohmann::json SetsJson(const infoblock::SetTable<Capacity>& table) {
   return sets;
 }
 
+nlohmann::ordered_json PicturesJson(const Inspection& in) {
+  nlohmann::ordered_json pictures = nlohmann::ordered_json::array();
+  for (const PictureRow& row : in.pictures) {
+    nlohmann::ordered_json picture{{"number", row.number},
+                                   {"width", row.entry.width},
+                                   {"height", row.entry.height},
+                                   {"address", row.entry.address},
+                                   {"size", row.entry.length}};
+    if (!row.bin.empty()) {
+      picture["bin"] = row.bin;
+    }
+    pictures.push_back(std::move(picture));
+  }
+  return pictures;
+}
+
 std::string PictureLines(const Inspection& in) {
   std::string text;
   for (const PictureRow& row : in.pictures) {
@@ -121,6 +137,11 @@ std::string InspectionJson(const Inspection& in) {
   nlohmann::ordered_json doc;
   if (in.converterBin) {
     doc["converterBin"] = true;
+    doc["fileSize"] = in.fileSize;
+    doc["pictureCount"] = in.pictureCount;
+    doc["pictures"] = PicturesJson(in);
+    doc["problems"] = in.problems;
+    return doc.dump(2) + "\n";
   }
   doc["blockSize"] = in.blockSize;
   doc["infoBinOnly"] = in.infoBinOnly;
@@ -136,18 +157,7 @@ std::string InspectionJson(const Inspection& in) {
   }
   doc["bootloader"] = bootloader;
   doc["pictureCount"] = in.pictureCount;
-  doc["pictures"] = nlohmann::ordered_json::array();
-  for (const PictureRow& row : in.pictures) {
-    nlohmann::ordered_json picture{{"number", row.number},
-                                   {"width", row.entry.width},
-                                   {"height", row.entry.height},
-                                   {"address", row.entry.address},
-                                   {"size", row.entry.length}};
-    if (!row.bin.empty()) {
-      picture["bin"] = row.bin;
-    }
-    doc["pictures"].push_back(std::move(picture));
-  }
+  doc["pictures"] = PicturesJson(in);
   doc["fonts"] = nlohmann::ordered_json::array();
   for (const FontRow& row : in.fonts) {
     doc["fonts"].push_back({{"slot", row.slot},

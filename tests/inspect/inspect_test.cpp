@@ -205,3 +205,28 @@ TEST(InspectCliTest, OkOrProblemsWithExitStatus) {
 
 }  // namespace
 }  // namespace panelix::inspect
+
+namespace panelix::inspect {
+namespace {
+
+using namespace panelix::inspect::test;
+
+// A converter bin is read through the address list beside it, and --extract writes its pictures.
+TEST(InspectCliTest, ConverterBinThroughItsAddressList) {
+  const SampleProject project;
+  const auto bin = (project.dir / "Picture-main.bin").string();
+  const CliResult json = RunCli({"inspect", "--json", bin});
+  ASSERT_EQ(json.exitCode, 0) << json.err;
+  const auto doc = nlohmann::json::parse(json.out);
+  EXPECT_EQ(doc["converterBin"], true);
+  EXPECT_EQ(doc["pictures"].size(), 2u);
+  EXPECT_EQ(doc["pictures"][1]["address"], 0x100);
+  const auto out = project.dir / "out";
+  const CliResult extract = RunCli({"inspect", "--extract", out.string(), "--format", "ARGB4444", bin});
+  ASSERT_EQ(extract.exitCode, 0) << extract.err;
+  EXPECT_TRUE(std::filesystem::exists(out / "picture-0000.png"));
+  EXPECT_TRUE(std::filesystem::exists(out / "picture-0001.png"));
+}
+
+}  // namespace
+}  // namespace panelix::inspect
