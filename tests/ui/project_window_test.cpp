@@ -321,5 +321,40 @@ TEST(ProjectWindow, MakeBinStopsOnMissingInputAndShowsTheOrderReport) {
   EXPECT_EQ(f.dialogs.unexpected, 0);
 }
 
+// Make Bin lists what the lenient rules changed in the error window and still writes today's bytes;
+// an image larger than the flash of [INFO] stops it with nothing written.
+TEST(ProjectWindow, MakeBinListsWarningsAndStopsAtTheFlashBudget) {
+  TempFolder dir;
+  dir.Write("Picture-a.bin", std::string(4, '\x5A'));
+  dir.Write("Picture-a-Addr.txt", "{2, 1, 0x00000000, 0x00000004},//a.bmp\r\n");
+  std::string text = ProjectText("80h#00:1,2,3\n8Gh#00:1\n");
+  dir.Write("p.ini", text);
+  fs::create_directory(dir / "out");
+  Fixture f;
+  f.dialogs.openAnswers = {dir.Q("Picture-a.bin"), dir.Q("p.ini")};
+  f.Click("BtnAddAll");
+  f.dialogs.saveAnswers = {dir.Q("out/demo"), dir.Q("out/flash")};
+  f.Click("Button1");
+  EXPECT_EQ(f.dialogs.messages, QStringList{QStringLiteral("OK")});
+  EXPECT_TRUE(f.errors.isVisible());
+  const QString memo = f.errors.findChild<QPlainTextEdit*>(QStringLiteral("Memo1"))->toPlainText();
+  EXPECT_TRUE(memo.contains(QStringLiteral("warning: '8Gh#00:1' is no command line"))) << memo.toStdString();
+  EXPECT_EQ(dir.Read("out/flash.bin").size(), 0x20000U + 4);
+
+  text.replace(text.find("FlashSize = 128"), 15, "FlashSize = 1");
+  dir.Write("small.ini", text);
+  fs::remove_all(dir / "out");
+  fs::create_directory(dir / "out");
+  f.dialogs.messages.clear();
+  f.dialogs.openAnswers = {dir.Q("small.ini")};
+  f.Click("BtnInput");
+  f.dialogs.saveAnswers = {dir.Q("out/demo"), dir.Q("out/flash")};
+  f.Click("Button1");
+  ASSERT_EQ(f.dialogs.messages.size(), 1);
+  EXPECT_TRUE(
+      f.dialogs.messages.front().startsWith(QStringLiteral("The flash image is larger than the flash")));
+  EXPECT_TRUE(fs::is_empty(dir / "out"));
+}
+
 }  // namespace
 }  // namespace panelix
