@@ -194,52 +194,78 @@ Rgba CursorPicture(std::span<const std::uint8_t> cursor) {
   return picture;
 }
 
-Rgba FontProofSheet(std::span<const std::uint8_t> font, int size) {
+namespace {
+
+// The glyphs of a font (count glyphs of width x height pixels, width / 8 bytes a row, from
+// glyphs) on a grid of 16 columns; each row labelled with label(first glyph of the row).
+template <typename Label>
+Rgba GlyphSheet(std::span<const std::uint8_t> glyphs, std::uint32_t width, std::uint32_t height,
+                std::size_t count, Label label) {
   constexpr std::uint32_t kColumns = 16;
   constexpr std::uint32_t kLabel = 18;  // four 3 x 5 digits and their gaps
-  const auto side = static_cast<std::uint32_t>(std::max(size, 1));
-  const std::uint32_t rowBytes = side / 8;
-  const std::size_t glyphBytes = static_cast<std::size_t>(rowBytes) * side;
-  const std::size_t count = glyphBytes == 0 ? 0 : font.size() / glyphBytes;
+  const std::uint32_t rowBytes = width / 8;
+  const std::size_t glyphBytes = static_cast<std::size_t>(rowBytes) * height;
   const auto rows = static_cast<std::uint32_t>((count + kColumns - 1) / kColumns);
-  const std::uint32_t cell = std::max<std::uint32_t>(side, 6) + 1;
-  Rgba sheet = Blank(kLabel + kColumns * cell + 1, rows * cell + 1, 255);
+  const std::uint32_t cellWidth = std::max<std::uint32_t>(rowBytes * 8, 1) + 1;
+  const std::uint32_t cellHeight = std::max<std::uint32_t>(height, 6) + 1;
+  Rgba sheet = Blank(kLabel + kColumns * cellWidth + 1, rows * cellHeight + 1, 255);
   constexpr std::array<std::uint8_t, 3> kGrid{200, 200, 200};
   for (std::uint32_t r = 0; r <= rows; ++r) {
     for (std::uint32_t x = kLabel; x < sheet.width; ++x) {
-      Put(sheet, x, r * cell, kGrid);
+      Put(sheet, x, r * cellHeight, kGrid);
     }
   }
   for (std::uint32_t c = 0; c <= kColumns; ++c) {
     for (std::uint32_t y = 0; y < sheet.height; ++y) {
-      Put(sheet, kLabel + c * cell, y, kGrid);
+      Put(sheet, kLabel + c * cellWidth, y, kGrid);
     }
   }
-  for (std::size_t g = 0; g < count; ++g) {
-    const auto x0 = static_cast<std::uint32_t>(kLabel + (g % kColumns) * cell + 1);
-    const auto y0 = static_cast<std::uint32_t>((g / kColumns) * cell + 1);
-    for (std::uint32_t y = 0; y < side; ++y) {
+  for (std::size_t g = 0; g < count && (g + 1) * glyphBytes <= glyphs.size(); ++g) {
+    const auto x0 = static_cast<std::uint32_t>(kLabel + (g % kColumns) * cellWidth + 1);
+    const auto y0 = static_cast<std::uint32_t>((g / kColumns) * cellHeight + 1);
+    for (std::uint32_t y = 0; y < height; ++y) {
       for (std::uint32_t x = 0; x < rowBytes * 8; ++x) {
-        if ((font[g * glyphBytes + y * rowBytes + x / 8] >> (7 - x % 8)) & 1) {
+        if ((glyphs[g * glyphBytes + y * rowBytes + x / 8] >> (7 - x % 8)) & 1) {
           Put(sheet, x0 + x, y0 + y, {0, 0, 0});
         }
       }
     }
   }
   for (std::uint32_t r = 0; r < rows; ++r) {
-    const std::uint32_t first = r * kColumns;
-    for (int d = 0; d < 4; ++d) {
-      const auto& digit = kDigits[(first >> (4 * (3 - d))) & 0xF];
+    const std::uint32_t text = label(static_cast<std::size_t>(r) * kColumns);
+    for (std::uint32_t d = 0; d < 4; ++d) {
+      const auto& digit = kDigits[(text >> (4 * (3 - d))) & 0xF];
       for (std::uint32_t y = 0; y < 5; ++y) {
         for (std::uint32_t x = 0; x < 3; ++x) {
           if ((digit[y] >> (2 - x)) & 1) {
-            Put(sheet, 1 + static_cast<std::uint32_t>(d) * 4 + x, r * cell + 2 + y, {0, 0, 160});
+            Put(sheet, 1 + d * 4 + x, r * cellHeight + 2 + y, {0, 0, 160});
           }
         }
       }
     }
   }
   return sheet;
+}
+
+}  // namespace
+
+Rgba FontProofSheet(std::span<const std::uint8_t> font, int size) {
+  // A String Bin font: "CX9xFont", N, W', H', the code table, the glyphs; rows are labelled with
+  // the code of their first character.
+  if (font.size() >= 12 && std::equal(font.begin(), font.begin() + 8, "CX9xFont")) {
+    const std::size_t count = ReadBE16(font, 8);
+    const std::size_t table = 12;
+    const std::size_t glyphs = std::min(font.size(), table + 2 * count);
+    return GlyphSheet(font.subspan(glyphs), font[10], font[11], count, [&](std::size_t i) {
+      return table + 2 * i + 2 <= font.size() ? ReadBE16(font, table + 2 * i) : 0;
+    });
+  }
+  // A library or ASCII font: glyphs of size x size, rows labelled with the index of their first
+  // glyph.
+  const auto side = static_cast<std::uint32_t>(std::max(size, 1));
+  const std::size_t glyphBytes = static_cast<std::size_t>(side / 8) * side;
+  const std::size_t count = glyphBytes == 0 ? 0 : font.size() / glyphBytes;
+  return GlyphSheet(font, side, side, count, [](std::size_t i) { return static_cast<std::uint32_t>(i); });
 }
 
 std::vector<std::uint8_t> WavFile(std::span<const std::uint8_t> samples, int channels, int bits, int rate) {

@@ -1,7 +1,10 @@
 // Warnings about the bin folder: bins no naming rule takes, font bins whose size code disagrees
 // with their size, pictures larger than the panel and a bootloader made for another panel.
 #include <algorithm>
+#include <array>
 #include <cctype>
+#include <fstream>
+#include <string_view>
 #include <system_error>
 
 #include "base/bytes.h"
@@ -74,6 +77,20 @@ void CheckFonts(const BuiltImage& image, Warnings& warn) {
       warn.Add(
           bin.path.string(), 0, bin.name,
           "the name is too short for a slot and a size code (such as Font_C1_16.bin): slot 0, size code 255");
+      continue;
+    }
+    // A String Bin font names its glyph size in its header: "CX9xFont", N, W', H'.
+    std::array<char, 12> head{};
+    std::ifstream in(bin.path, std::ios::binary);
+    if (in.read(head.data(), head.size()) && std::string_view(head.data(), 8) == "CX9xFont") {
+      const auto width = static_cast<unsigned char>(head[10]);
+      const auto height = static_cast<unsigned char>(head[11]);
+      if (height != slot.sizeCode) {
+        warn.Add(bin.path.string(), 0, bin.name,
+                 "its size code is " + std::to_string(slot.sizeCode) + ", but its glyphs are " +
+                     std::to_string(width) + " x " + std::to_string(height) + ": the font table records " +
+                     std::to_string(slot.sizeCode));
+      }
       continue;
     }
     const std::uint64_t full = std::uint64_t{slot.sizeCode} * (slot.sizeCode / 8);

@@ -106,15 +106,19 @@ TEST(ProjectCheckTest, BinFolderWarnings) {
   WriteBytes(dir / "Picture-a.bin", Pattern(8, 1));
   WriteText(dir / "Picture-a-Addr.txt", Row(2, 2, 0, 4, "a") + "\r\n" + Row(2000, 2, 4, 4, "b"));
   WriteBytes(dir / "Font_C1_24.bin", Pattern(32 * 10, 1));
+  std::vector<std::uint8_t> stringFont{'C', 'X', '9', 'x', 'F', 'o', 'n', 't', 0, 1, 16, 16, 0, 'A'};
+  stringFont.resize(stringFont.size() + 32, 0x18);
+  WriteBytes(dir / "Font_C2_24.bin", stringFont);
   bootloader::BootloaderParameters small;
   small.xsize = 480;
   small.ysize = 272;
   WriteBytes(dir / "Bootloader.bin", bootloader::BuildBootloader(small));
-  MakeBinInput input{dir.Path(),
-                     {"Bootloader.bin", "Font_C1_24.bin", "Picture-a.bin", "logo.bin", "picture-2.bin"},
-                     test::ProjectLines({"88h#00GIF:1,2,3,4,5"}),
-                     infoblock::kLargeBlockSize,
-                     {}};
+  MakeBinInput input{
+      dir.Path(),
+      {"Bootloader.bin", "Font_C1_24.bin", "Font_C2_24.bin", "Picture-a.bin", "logo.bin", "picture-2.bin"},
+      test::ProjectLines({"88h#00GIF:1,2,3,4,5"}),
+      infoblock::kLargeBlockSize,
+      {}};
   const ProjectCheck check = CheckProject({"p.ini", input.commandList, true}, input);
   ASSERT_FALSE(check.HasErrors()) << Texts(check.findings);
   const std::string texts = Texts(check.findings);
@@ -125,6 +129,7 @@ TEST(ProjectCheckTest, BinFolderWarnings) {
         "600)",
         "Font_C1_24.bin: warning: its size code is 24, but its 320 bytes are no whole number of 24 x 24 "
         "glyphs",
+        "Font_C2_24.bin: warning: its size code is 24, but its glyphs are 16 x 16: the font table records 24",
         "Bootloader.bin: warning: the bootloader sets up a 480 x 272 panel, [INFO] says 1024 x 600",
         "p.ini:27: warning: GIF set 5 does not exist (the bins make 0)"}) {
     EXPECT_NE(texts.find(expected), std::string::npos) << expected << "\n" << texts;
@@ -132,7 +137,7 @@ TEST(ProjectCheckTest, BinFolderWarnings) {
   ASSERT_TRUE(check.image);
   const FlashBudget budget = BudgetOf(*check.image);
   EXPECT_EQ(budget.megabits, 128u);
-  EXPECT_EQ(BudgetText(budget), "used 131400 of 16777216 bytes (0.8 %)");
+  EXPECT_EQ(BudgetText(budget), "used 131446 of 16777216 bytes (0.8 %)");
   EXPECT_FALSE(BudgetOf(*check.image, 1).Fits());
 }
 
