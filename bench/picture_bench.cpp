@@ -1,10 +1,15 @@
 // Picture converter benchmark and sample generator.
-//   bench_picture --generate DIR   200 PNG pictures of 800 x 480 and 50 JPEGs of 1024 x 600
+//   bench_picture --generate DIR   200 PNG pictures of 800 x 480, 50 JPEGs of 1024 x 600 and
+//                                  50 BMPs of 800 x 480, and in DIR/gif 3 GIFs of 30 frames
+//   bench_picture --libpng DIR     decodes the PNGs of DIR alone with libpng's simplified API on
+//                                  one thread: the floor a one-core conversion is measured against
 //   bench_picture --decode DIR [THREADS]
 //                                  decodes every picture of DIR alone (no encoding, no writing)
 //                                  on THREADS threads (default one per core) and prints the time
 //   bench_picture --demo DIR       the demo project's pictures: background, icons, digits, keys
 // bench/picture.sh compares --decode with `panelix picture` over the same files.
+#include <gif_lib.h>
+#include <png.h>
 #include <spng.h>
 #include <turbojpeg.h>
 
@@ -173,6 +178,40 @@ Bytes Bmp(const Canvas& c) {
   return b;
 }
 
+// An animation of `frames` full frames: a gradient background with a moving disc, in a fixed
+// 6 x 7 x 6 colour cube.
+void WriteGif(const fs::path& path, int w, int h, int frames, int seed) {
+  int error = 0;
+  GifFileType* gif = EGifOpenFileName(path.c_str(), false, &error);
+  if (gif == nullptr) {
+    throw std::runtime_error("cannot write " + path.string());
+  }
+  std::vector<GifColorType> colours(256);
+  for (int i = 0; i < 252; ++i) {
+    colours[i] = {static_cast<GifByteType>(i / 42 * 51), static_cast<GifByteType>(i / 6 % 7 * 42),
+                  static_cast<GifByteType>(i % 6 * 51)};
+  }
+  ColorMapObject* map = GifMakeMapObject(256, colours.data());
+  EGifPutScreenDesc(gif, w, h, 8, 0, map);
+  std::vector<GifByteType> row(static_cast<std::size_t>(w));
+  for (int f = 0; f < frames; ++f) {
+    Canvas c(w, h);
+    c.Gradient(0x102040 + static_cast<std::uint32_t>(seed) * 0x100000, 0x60A0C0);
+    c.Disc(40 + f * (w - 80) / frames, h / 2.0, 30, 0xF08020, 1.0);
+    EGifPutImageDesc(gif, 0, 0, w, h, false, nullptr);
+    for (int y = 0; y < h; ++y) {
+      for (int x = 0; x < w; ++x) {
+        const std::uint8_t* p = c.At(x, y);
+        row[static_cast<std::size_t>(x)] = static_cast<GifByteType>(
+            (p[0] * 5 + 127) / 255 * 42 + (p[1] * 6 + 127) / 255 * 6 + (p[2] * 5 + 127) / 255);
+      }
+      EGifPutLine(gif, row.data(), w);
+    }
+  }
+  GifFreeMapObject(map);
+  EGifCloseFile(gif, &error);
+}
+
 // A screen-like picture: gradient, panels and discs that change with the seed.
 Canvas Screen(int w, int h, int seed) {
   Canvas c(w, h);
@@ -211,7 +250,53 @@ int Generate(const fs::path& dir) {
     std::snprintf(name, sizeof name, "photo%03d.jpg", i);
     WriteFile(dir / name, Jpeg(Screen(1024, 600, 1000 + i), 90));
   }
-  std::printf("Wrote 200 PNG and 50 JPEG pictures to %s\n", dir.c_str());
+  for (int i = 0; i < 50; ++i) {
+    char name[32];
+    std::snprintf(name, sizeof name, "panel%03d.bmp", i);
+    WriteFile(dir / name, Bmp(Screen(800, 480, 2000 + i)));
+  }
+  fs::create_directories(dir / "gif");
+  for (int i = 0; i < 3; ++i) {
+    char name[32];
+    std::snprintf(name, sizeof name, "anim%d.gif", i);
+    WriteGif(dir / "gif" / name, 480, 272, 30, i);
+  }
+  std::printf("Wrote 200 PNG, 50 JPEG and 50 BMP pictures and 3 GIFs to %s\n", dir.c_str());
+  return 0;
+}
+
+int LibpngFloor(const fs::path& dir) {
+  std::vector<fs::path> list;
+  for (const auto& entry : fs::directory_iterator(dir)) {
+    if (entry.path().extension() == ".png") {
+      list.push_back(entry.path());
+    }
+  }
+  std::sort(list.begin(), list.end());
+  std::vector<Bytes> files;
+  for (const auto& path : list) {
+    std::ifstream in(path, std::ios::binary);
+    files.emplace_back(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }
+  std::uint64_t pixels = 0;
+  const auto start = std::chrono::steady_clock::now();
+  Bytes rgb;
+  for (const Bytes& file : files) {
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    if (png_image_begin_read_from_memory(&image, file.data(), file.size()) == 0) {
+      throw std::runtime_error(image.message);
+    }
+    image.format = PNG_FORMAT_RGB;
+    rgb.resize(PNG_IMAGE_SIZE(image));
+    if (png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr) == 0) {
+      throw std::runtime_error(image.message);
+    }
+    pixels += std::uint64_t{image.width} * image.height;
+  }
+  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  std::printf("libpng decoded %zu pictures, %llu pixels in %.3f s\n", files.size(),
+              static_cast<unsigned long long>(pixels), seconds);
   return 0;
 }
 
@@ -322,6 +407,9 @@ int main(int argc, char** argv) {
     if (argc >= 3 && std::strcmp(argv[1], "--decode") == 0) {
       return Decode(argv[2], argc >= 4 ? static_cast<unsigned>(std::atoi(argv[3])) : 0);
     }
+    if (argc >= 3 && std::strcmp(argv[1], "--libpng") == 0) {
+      return LibpngFloor(argv[2]);
+    }
     if (argc >= 3 && std::strcmp(argv[1], "--demo") == 0) {
       return Demo(argv[2]);
     }
@@ -329,6 +417,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "%s\n", e.what());
     return 1;
   }
-  std::fprintf(stderr, "usage: bench_picture --generate DIR | --decode DIR [THREADS] | --demo DIR\n");
+  std::fprintf(stderr,
+               "usage: bench_picture --generate DIR | --decode DIR [THREADS] | --libpng DIR | --demo DIR\n");
   return 2;
 }

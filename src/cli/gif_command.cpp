@@ -122,6 +122,14 @@ const bool kRegistered = RegisterSubcommand(
        app.add_flag("--reverse-x", args->options.mirrorX, "Mirror every frame left to right");
        app.add_flag("--reverse-y", args->options.mirrorY, "Mirror every frame top to bottom");
        app.add_flag("--nand-pad", args->options.rowPadding, "Pad rows to a multiple of 4 pixels with 0xFF");
+       static const std::map<std::string, picture::Dither> kDithers{
+           {"none", picture::Dither::None},
+           {"ordered", picture::Dither::Ordered},
+           {"floyd-steinberg", picture::Dither::FloydSteinberg}};
+       app.add_option("--dither", args->options.dither,
+                      "Dithering before colours are reduced: none (default, plain truncation), ordered, "
+                      "floyd-steinberg (r5g6b5; r8g8b8 keeps every colour)")
+           ->transform(CLI::CheckedTransformer(kDithers, CLI::ignore_case));
        app.add_option(
               "--max-pixels", args->maxPixels,
               "Most pixels one GIF may hold, its frame count times its screen size and the sum of its "

@@ -105,6 +105,14 @@ const bool kRegistered = RegisterSubcommand(
                       "Largest picture in pixels (default 8388608 = 2^23; each side at most 65535); picture "
                       "files of up to 8 bytes per pixel are read")
            ->check(CLI::Range(std::int64_t{1}, std::int64_t{1} << 31));
+       static const std::map<std::string, picture::Dither> kDithers{
+           {"none", picture::Dither::None},
+           {"ordered", picture::Dither::Ordered},
+           {"floyd-steinberg", picture::Dither::FloydSteinberg}};
+       app.add_option("--dither", o.picture.dither,
+                      "Dithering before colours are reduced: none (default, plain truncation), ordered, "
+                      "floyd-steinberg (r5g6b5, bw and the colour of --argb-png)")
+           ->transform(CLI::CheckedTransformer(kDithers, CLI::ignore_case));
        app.add_option("--jobs", args->jobs, "Pictures decoded at once (default: one per core)");
        app.add_option("-o,--output", args->output,
                       "Output bin name (\".bin\" is added unless the name has it)")

@@ -6,6 +6,7 @@
 #include <type_traits>
 
 #include "base/error.h"
+#include "picture/dither.h"
 #include "picture/loading.h"
 
 namespace panelix::picture {
@@ -98,6 +99,11 @@ std::int32_t CheckedEncodedSize(std::int32_t width, std::int32_t height, PixelFo
 
 std::vector<std::uint8_t> EncodeR5G6B5(const RgbImage& picture, const PictureOptions& options,
                                        const ProgressFn& progress) {
+  if (options.dither != Dither::None) {
+    PictureOptions plain = options;
+    plain.dither = Dither::None;
+    return EncodeR5G6B5(DitherPicture(picture, DitherTarget::R5G6B5, options.dither), plain, progress);
+  }
   // One loop per channel order, so the pixel loop carries no choice.
   const auto encode = [&](auto firstChannel, auto lastChannel) {
     static constexpr int first = decltype(firstChannel)::value;
@@ -136,6 +142,12 @@ std::vector<std::uint8_t> EncodeR8G8B8(const RgbImage& picture, const PictureOpt
 
 std::vector<std::uint8_t> EncodeBlackWhite(const RgbImage& picture, const PictureOptions& options,
                                            const ProgressFn& progress) {
+  if (options.dither != Dither::None) {
+    PictureOptions plain = options;
+    plain.dither = Dither::None;
+    return EncodeBlackWhite(DitherPicture(picture, DitherTarget::BlackWhite, options.dither), plain,
+                            progress);
+  }
   // The buffer starts zeroed, so only the bits of black pixels are set.
   return EncodeRows(picture, options, PixelFormat::BlackWhite, progress,
                     [](std::uint8_t* row, std::size_t k, const std::uint8_t* p) {
@@ -166,7 +178,8 @@ std::vector<std::uint8_t> EncodeArgb4444(const PngPicture& png, const RgbImage& 
     // The picture still takes its 2 bytes per pixel; give the module the picture itself.
     return EncodeR5G6B5(preview, options, progress);
   }
-  const RgbImage file = RotatePicture(png.image, loadRotation);
+  const RgbImage file =
+      DitherPicture(RotatePicture(png.image, loadRotation), DitherTarget::Argb4444, options.dither);
   if (file.width != preview.width || file.height != preview.height) {
     throw Error("The PNG file has changed since it was loaded.");
   }

@@ -35,7 +35,8 @@ std::int32_t CheckedEncodedSize(std::int32_t width, std::int32_t height, PixelFo
 // rowPadding every row is followed by 0xFF bytes as EncodedSize says. options.rotation is not
 // applied here (rotation happens at loading). The result has exactly EncodedSize bytes.
 // progress(rowsDone, H) is called before the first row and after each row; when it returns false
-// the encoder throws Stopped.
+// the encoder throws Stopped. With options.dither other than None, R5G6B5, Black_White and the
+// colour of the 4-4-4-4 encoding take the levels DitherPicture chooses instead of plain truncation.
 //
 // R5G6B5: r5 = R>>3, g6 = G>>2, b5 = B>>3; "RGB" stores (r5<<11)|(g6<<5)|b5, "BGR"
 // (b5<<11)|(g6<<5)|r5, little-endian.

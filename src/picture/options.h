@@ -19,14 +19,19 @@ enum class ChannelOrder { Rgb = 0, Bgr = 1 };
 // group: "0 Degree", "R 90 Degree" (clockwise), "L 90 Degree" (counter-clockwise).
 enum class Rotation { None = 0, Right90 = 1, Left90 = 2 };
 
+// Dithering before the colours are reduced to the format's levels (opt-in; None keeps the plain
+// truncation of the encoders).
+enum class Dither { None = 0, Ordered = 1, FloydSteinberg = 2 };
+
 // What the pixel encoders need. The GIF converter builds these for its frames as well.
 struct PictureOptions {
   PixelFormat format = PixelFormat::R5G6B5;
   ChannelOrder order = ChannelOrder::Rgb;
   Rotation rotation = Rotation::None;
-  bool mirrorX = false;     // "ReverseX": mirror left to right (after rotation)
-  bool mirrorY = false;     // "ReverseY": mirror top to bottom (after rotation)
-  bool rowPadding = false;  // "NandFlash BIN   ": pad rows with 0xFF bytes
+  bool mirrorX = false;          // "ReverseX": mirror left to right (after rotation)
+  bool mirrorY = false;          // "ReverseY": mirror top to bottom (after rotation)
+  bool rowPadding = false;       // "NandFlash BIN   ": pad rows with 0xFF bytes
+  Dither dither = Dither::None;  // "Dither": R5G6B5, Black_White and the 4-4-4-4 colour
 };
 
 // Limits the decoders enforce from a file's header, before any pixel memory is allocated. The

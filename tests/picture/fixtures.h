@@ -32,7 +32,8 @@ inline RgbImage Picture(std::int32_t width, std::int32_t height,
 // row (8 bits each unless bitDepth says 16, then big-endian pairs); palette/trns for indexed files.
 inline Bytes EncodePng(std::uint32_t width, std::uint32_t height, std::uint8_t colorType,
                        const Bytes& samples, std::uint8_t bitDepth = 8,
-                       const std::vector<spng_plte_entry>& palette = {}, const Bytes& trns = {}) {
+                       const std::vector<spng_plte_entry>& palette = {}, const Bytes& trns = {},
+                       std::uint8_t interlace = 0) {
   spng_ctx* ctx = spng_ctx_new(SPNG_CTX_ENCODER);
   spng_set_option(ctx, SPNG_ENCODE_TO_BUFFER, 1);
   spng_ihdr ihdr{};
@@ -40,6 +41,7 @@ inline Bytes EncodePng(std::uint32_t width, std::uint32_t height, std::uint8_t c
   ihdr.height = height;
   ihdr.bit_depth = bitDepth;
   ihdr.color_type = colorType;
+  ihdr.interlace_method = interlace;
   spng_set_ihdr(ctx, &ihdr);
   if (!palette.empty()) {
     spng_plte plte{};

@@ -1,0 +1,211 @@
+// PNG and JPEG decoding of damaged and hostile files: CRCs, image data the file cannot hold, data
+// that ends early, and the warnings a JPEG decodes with.
+#include <turbojpeg.h>
+#include <zlib.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "base/error.h"
+#include "fixtures.h"
+#include "picture/decoders.h"
+
+namespace panelix::picture {
+namespace {
+
+using fx::Bytes;
+
+std::uint32_t Be32(const Bytes& b, std::size_t at) {
+  return (std::uint32_t{b[at]} << 24) | (std::uint32_t{b[at + 1]} << 16) | (std::uint32_t{b[at + 2]} << 8) |
+         b[at + 3];
+}
+
+void PutBe32(Bytes& b, std::size_t at, std::uint32_t v) {
+  for (int i = 0; i < 4; ++i) {
+    b[at + i] = static_cast<std::uint8_t>(v >> (24 - 8 * i));
+  }
+}
+
+// Offset of the last chunk of a type in a PNG file.
+std::size_t LastChunk(const Bytes& png, const std::string& type) {
+  std::size_t found = 0;
+  for (std::size_t at = 8; at + 12 <= png.size(); at += 12 + Be32(png, at)) {
+    if (std::string(png.begin() + static_cast<std::ptrdiff_t>(at) + 4,
+                    png.begin() + static_cast<std::ptrdiff_t>(at) + 8) == type) {
+      found = at;
+    }
+  }
+  return found;
+}
+
+// A chunk with a correct CRC.
+Bytes Chunk(const std::string& type, const Bytes& data) {
+  Bytes chunk(8 + data.size() + 4);
+  PutBe32(chunk, 0, static_cast<std::uint32_t>(data.size()));
+  std::copy(type.begin(), type.end(), chunk.begin() + 4);
+  std::copy(data.begin(), data.end(), chunk.begin() + 8);
+  PutBe32(chunk, 8 + data.size(), static_cast<std::uint32_t>(crc32(0, chunk.data() + 4, 4 + data.size())));
+  return chunk;
+}
+
+// A noisy RGB picture, so the files have real entropy-coded data.
+RgbImage Noise(std::int32_t w, std::int32_t h) {
+  RgbImage image = MakeRgbImage(w, h);
+  std::uint32_t state = 12345;
+  for (auto& v : image.rgb) {
+    state = state * 1664525U + 1013904223U;
+    v = static_cast<std::uint8_t>((state >> 24) / 2 + 64);
+  }
+  return image;
+}
+
+void ExpectDamaged(const std::function<void()>& decode, const std::string& prefix, const std::string& part) {
+  try {
+    decode();
+    ADD_FAILURE() << "accepted";
+  } catch (const Error& e) {
+    const std::string text = e.what();
+    EXPECT_EQ(text.rfind(prefix, 0), 0U) << text;
+    EXPECT_NE(text.find(part), std::string::npos) << text;
+  }
+}
+
+TEST(PngDecoding, CriticalChunksThatFailTheirCrcAndDataTheFileCannotHold) {
+  const RgbImage noise = Noise(16, 64);
+  const Bytes rgb = fx::EncodePng(16, 64, 2, noise.rgb);
+  const Bytes indexed = fx::EncodePng(2, 1, 3, Bytes{0, 1}, 8, {{1, 2, 3, 255}, {4, 5, 6, 255}});
+  const auto flipCrc = [](Bytes file, const std::string& type) {
+    const std::size_t at = LastChunk(file, type);
+    file[at + 8 + Be32(file, at)] ^= 1;
+    return file;
+  };
+  // A header declaring 16000 x 16000 pixels and no image data at all (45 bytes).
+  Bytes header(rgb.begin(), rgb.begin() + 33);
+  PutBe32(header, 16, 16000);
+  PutBe32(header, 20, 16000);
+  PutBe32(header, 29, static_cast<std::uint32_t>(crc32(0, header.data() + 12, 17)));
+  const Bytes iend = Chunk("IEND", {});
+  header.insert(header.end(), iend.begin(), iend.end());
+  ASSERT_EQ(header.size(), 45U);
+  // The same header with one small IDAT: far more pixels than deflate can expand it to.
+  Bytes small(header.begin(), header.begin() + 33);
+  const Bytes idat = Chunk("IDAT", Bytes{0x78, 0x9C, 0x63, 0x00, 0x00, 0x00, 0x01, 0x00, 0x01});
+  small.insert(small.end(), idat.begin(), idat.end());
+  small.insert(small.end(), iend.begin(), iend.end());
+  struct Case {
+    const char* name;
+    Bytes file;
+    const char* part;
+  };
+  const Case cases[] = {
+      {"last IDAT", flipCrc(rgb, "IDAT"), "the IDAT chunk fails its CRC"},
+      {"PLTE", flipCrc(indexed, "PLTE"), "the PLTE chunk fails its CRC"},
+      {"IEND", flipCrc(rgb, "IEND"), "the IEND chunk fails its CRC"},
+      {"header only", header, "The PNG file is damaged: "},
+      {"too little data", small, "The PNG file is damaged: "},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    ExpectDamaged([&] { DecodePng(c.file); }, "The PNG file is damaged: ", c.part);
+  }
+  // An ancillary chunk with a bad CRC is dropped; the picture still decodes.
+  Bytes withText(rgb.begin(), rgb.begin() + 33);
+  Bytes text = Chunk("tEXt", Bytes{'a', 0, 'b'});
+  text.back() ^= 1;
+  withText.insert(withText.end(), text.begin(), text.end());
+  withText.insert(withText.end(), rgb.begin() + 33, rgb.end());
+  EXPECT_EQ(DecodePng(withText).image.rgb, noise.rgb);
+}
+
+TEST(PngDecoding, RowsOfEveryLayoutArriveInPlace) {
+  // Truecolour with alpha and grey, plain and interlaced: the same pixels either way.
+  const RgbImage noise = Noise(13, 11);
+  Bytes rgba;
+  Bytes grey;
+  for (std::size_t i = 0; i < noise.rgb.size(); i += 3) {
+    rgba.insert(rgba.end(), {noise.rgb[i], noise.rgb[i + 1], noise.rgb[i + 2], noise.rgb[i + 1]});
+    grey.push_back(noise.rgb[i]);
+  }
+  for (const std::uint8_t interlace : {0, 1}) {
+    SCOPED_TRACE(static_cast<int>(interlace));
+    const PngPicture withAlpha = DecodePng(fx::EncodePng(13, 11, 6, rgba, 8, {}, {}, interlace));
+    EXPECT_EQ(withAlpha.image.rgb, noise.rgb);
+    ASSERT_EQ(withAlpha.image.alpha.size(), 13U * 11U);
+    EXPECT_EQ(withAlpha.image.alpha[14], noise.rgb[3 * 14 + 1]);
+    const PngPicture plain = DecodePng(fx::EncodePng(13, 11, 0, grey, 8, {}, {}, interlace));
+    EXPECT_EQ(plain.image.rgb[3 * 20 + 2], grey[20]);
+    EXPECT_FALSE(plain.image.HasAlpha());
+  }
+}
+
+TEST(JpegDecoding, SameBytesAsTheOneCallDecoder) {
+  const Bytes jpeg = fx::EncodeJpeg(Noise(37, 21), 80, TJSAMP_420);
+  tjhandle handle = tjInitDecompress();
+  Bytes expected(37 * 21 * 3);
+  ASSERT_EQ(tjDecompress2(handle, jpeg.data(), jpeg.size(), expected.data(), 37, 37 * 3, 21, TJPF_RGB, 0), 0);
+  tjDestroy(handle);
+  std::vector<std::string> warnings;
+  EXPECT_EQ(DecodeJpeg(jpeg, {}, &warnings).rgb, expected);
+  EXPECT_TRUE(warnings.empty());
+}
+
+TEST(JpegDecoding, DataEndingInTheFirstScanFailsAndLaterDamageWarns) {
+  const RgbImage noise = Noise(64, 64);
+  const Bytes baseline = fx::EncodeJpeg(noise, 90);
+  // Cut in the middle of the only scan.
+  const Bytes cut(baseline.begin(), baseline.begin() + static_cast<std::ptrdiff_t>(baseline.size() / 4));
+  ExpectDamaged([&] { DecodeJpeg(cut); }, "The JPEG file is damaged: ", "Premature end of JPEG file");
+  // A header declaring 16383 x 16383 pixels followed by a few bytes of scan data.
+  Bytes huge = cut;
+  for (std::size_t i = 0; i + 8 < huge.size(); ++i) {
+    if (huge[i] == 0xFF && (huge[i + 1] == 0xC0 || huge[i + 1] == 0xC2)) {
+      huge[i + 5] = huge[i + 7] = 0x3F;
+      huge[i + 6] = huge[i + 8] = 0xFF;
+      break;
+    }
+  }
+  ExpectDamaged([&] { DecodeJpeg(huge); }, "The JPEG file is damaged: ", "Premature end of JPEG file");
+
+  // A progressive file cut after its first scan still gives a whole (blurred) picture.
+  tjhandle handle = tjInitCompress();
+  unsigned char* out = nullptr;
+  unsigned long size = 0;
+  ASSERT_EQ(tjCompress2(handle, noise.rgb.data(), 64, 64 * 3, 64, TJPF_RGB, &out, &size, TJSAMP_444, 90,
+                        TJFLAG_PROGRESSIVE),
+            0);
+  const Bytes progressive(out, out + size);
+  tjFree(out);
+  tjDestroy(handle);
+  std::size_t secondScan = 0;
+  for (std::size_t i = 0, scans = 0; i + 1 < progressive.size(); ++i) {
+    if (progressive[i] == 0xFF && progressive[i + 1] == 0xDA && ++scans == 2) {
+      secondScan = i;
+      break;
+    }
+  }
+  ASSERT_GT(secondScan, 0U);
+  std::vector<std::string> warnings;
+  const RgbImage blurred =
+      DecodeJpeg(Bytes(progressive.begin(), progressive.begin() + static_cast<std::ptrdiff_t>(secondScan)),
+                 {}, &warnings);
+  EXPECT_EQ(blurred.rgb.size(), noise.rgb.size());
+  EXPECT_EQ(warnings, std::vector<std::string>{"Premature end of JPEG file"});
+
+  // Stray bytes before the scan's marker: a corrupt-data warning, the picture as it was.
+  Bytes stray = baseline;
+  for (std::size_t i = 0; i + 1 < stray.size(); ++i) {
+    if (stray[i] == 0xFF && stray[i + 1] == 0xDA) {
+      stray.insert(stray.begin() + static_cast<std::ptrdiff_t>(i), {0x12, 0x34});
+      break;
+    }
+  }
+  warnings.clear();
+  EXPECT_EQ(DecodeJpeg(stray, {}, &warnings).rgb, DecodeJpeg(baseline).rgb);
+  ASSERT_EQ(warnings.size(), 1U);
+  EXPECT_EQ(warnings[0].rfind("Corrupt JPEG data: 2 extraneous bytes before marker 0xda", 0), 0U)
+      << warnings[0];
+}
+
+}  // namespace
+}  // namespace panelix::picture
