@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "base/allocation.h"
 #include "ui/dialogs.h"
 #include "ui/window_registry.h"
 
@@ -67,6 +68,7 @@ int SaveScreenshots(const panelix::ui::Windows& windows, const QString& folder) 
 }  // namespace
 
 int main(int argc, char** argv) {
+  panelix::ReuseLargeBuffers();
   panelix::ui::QtDialogs dialogs;
   WorkbenchApplication app(argc, argv, dialogs);
   QApplication::setApplicationName(QStringLiteral("Panelix"));

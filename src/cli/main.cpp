@@ -8,6 +8,7 @@
 #include <map>
 #include <vector>
 
+#include "base/allocation.h"
 #include "base/codepage.h"
 #include "base/error.h"
 #include "cli/subcommand.h"
@@ -31,6 +32,7 @@ bool RegisterSubcommand(Subcommand subcommand) {
 
 int main(int argc, char** argv) {
   using namespace panelix;
+  ReuseLargeBuffers();
   CLI::App app{"panelix - prepares the SPI flash contents of CX9 serial TFT display modules"};
   app.require_subcommand(1);
   app.set_version_flag("--version", "panelix 2.04");

@@ -153,4 +153,12 @@ RgbImage DitherPicture(const RgbImage& picture, DitherTarget target, Dither dith
   return out;
 }
 
+RgbImage DitheredPreview(const RgbImage& picture, const PictureOptions& options, bool argb) {
+  DitherTarget target = DitherTarget::Argb4444;
+  if (options.dither == Dither::None || (!argb && !DitherTargetOf(options.format, target))) {
+    return picture;
+  }
+  return DitherPicture(picture, target, options.dither);
+}
+
 }  // namespace panelix::picture

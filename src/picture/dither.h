@@ -27,4 +27,9 @@ RgbImage DitherPicture(const RgbImage& picture, DitherTarget target, Dither dith
 // The target a format's encoder reduces to, or none (R8G8B8 keeps every value).
 bool DitherTargetOf(PixelFormat format, DitherTarget& target);
 
+// What the window shows for a picture about to be encoded: the picture as its encoder will dither
+// it (the 4-4-4-4 colour when argb is true, else options.format), or the picture itself when
+// options.dither is None or the format keeps every value.
+RgbImage DitheredPreview(const RgbImage& picture, const PictureOptions& options, bool argb);
+
 }  // namespace panelix::picture

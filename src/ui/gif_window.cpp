@@ -23,6 +23,7 @@
 #include <exception>
 
 #include "gif/gif_folder.h"
+#include "picture/dither.h"
 #include "picture/loading.h"
 #include "ui/radio_group.h"
 #include "ui/widgets.h"
@@ -117,6 +118,7 @@ QWidget* TForm6::BuildControlPanel() {
   m_listBox1->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Ignored);
   PaintPaleYellow(m_listBox1);
   v->addWidget(m_listBox1, 1);
+  m_comboDither = MakeDitherBox(m_ctrl, v);
   // The list takes half the panel's height, whatever the window's size.
   m_ctrl->installEventFilter(this);
 
@@ -167,6 +169,7 @@ picture::PictureOptions TForm6::Options() const {
   o.mirrorX = m_checkBoxX->isChecked();
   o.mirrorY = m_checkBoxY->isChecked();
   o.rowPadding = m_checkBoxNBin->isChecked();
+  o.dither = static_cast<picture::Dither>(std::max(0, m_comboDither->currentIndex()));
   return o;
 }
 
@@ -185,7 +188,9 @@ std::vector<std::string> TForm6::MemoLines() const {
 }
 
 void TForm6::PreviewEntry(const QString& name) {
-  const picture::RgbImage turned = gif::PreviewGif(PathBytes(m_folder + name), m_canvas, Options().rotation);
+  const picture::PictureOptions options = Options();
+  const picture::RgbImage turned = picture::DitheredPreview(
+      gif::PreviewGif(PathBytes(m_folder + name), m_canvas, options.rotation), options, false);
   // The preview area has the logical screen's size; a turned frame is clipped to it.
   QImage area(m_canvas.width, m_canvas.height, QImage::Format_RGB888);
   area.fill(Qt::black);

@@ -78,6 +78,7 @@ class TForm6 : public QWidget {
   QCheckBox* m_checkBoxX = nullptr;
   QCheckBox* m_checkBoxY = nullptr;
   QCheckBox* m_checkBoxNBin = nullptr;
+  QComboBox* m_comboDither = nullptr;
   QListWidget* m_listBox1 = nullptr;
   QLabel* m_image1 = nullptr;
   QPlainTextEdit* m_memo1 = nullptr;

@@ -26,6 +26,7 @@
 #include <QVBoxLayout>
 #include <exception>
 
+#include "picture/dither.h"
 #include "picture/folder_scan.h"
 #include "ui/radio_group.h"
 #include "ui/widgets.h"
@@ -168,6 +169,10 @@ QWidget* TForm1::BuildControlPanel() {
   m_memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   m_memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   v->addWidget(m_memo1, 1);
+  m_comboDither = MakeDitherBox(panel, v);
+  // The preview shows the picture as the chosen dithering will store it.
+  connect(m_comboDither, &QComboBox::currentIndexChanged, this, &TForm1::ShowPreview);
+  connect(m_comboBox1, &QComboBox::currentIndexChanged, this, &TForm1::ShowPreview);
 
   connect(m_btnInputPicture, &QPushButton::clicked, this, &TForm1::BtnInputPictureClick);
   connect(m_btnSConvert, &QPushButton::clicked, this, &TForm1::BtnSConvertClick);
@@ -288,6 +293,7 @@ picture::ConvertOptions TForm1::Options() const {
   o.picture.rowPadding = m_checkBoxNBin->isChecked();
   o.alphaThreshold = m_editAPNG->text().toStdString();
   o.argbPng = m_checkBoxKZPng->isChecked();
+  o.picture.dither = static_cast<picture::Dither>(std::max(0, m_comboDither->currentIndex()));
   return o;
 }
 
@@ -298,7 +304,9 @@ void TForm1::LoadIntoPreview(const QString& path) {
 }
 
 void TForm1::ShowPreview() {
-  const picture::RgbImage& image = m_preview.image;
+  const picture::ConvertOptions options = Options();
+  const bool argb = m_preview.kind == picture::PictureKind::Png && options.argbPng;
+  const picture::RgbImage image = picture::DitheredPreview(m_preview.image, options.picture, argb);
   if (image.width <= 0 || image.height <= 0) {
     m_image1->setPixmap(QPixmap());
     m_image1->resize(0, 0);

@@ -105,6 +105,7 @@ class TForm1 : public QMainWindow {
   QPushButton* m_btnBmpUP = nullptr;
   QPushButton* m_btnBmpDown = nullptr;
   QPlainTextEdit* m_memo1 = nullptr;
+  QComboBox* m_comboDither = nullptr;
   QLabel* m_image1 = nullptr;
   QListWidget* m_listBox1 = nullptr;
   QProgressBar* m_progressBar1 = nullptr;

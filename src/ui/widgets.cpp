@@ -1,6 +1,8 @@
 #include "ui/widgets.h"
 
+#include <QBoxLayout>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QFile>
 #include <QLabel>
 #include <QListWidget>
@@ -76,6 +78,19 @@ RadioGroup* MakeRotationGroup(QWidget* parent) {
       {QStringLiteral("0 Degree"), QStringLiteral("R 90 Degree"), QStringLiteral("L 90 Degree")}, parent);
   group->setObjectName(QStringLiteral("RadioGroup2"));
   return group;
+}
+
+QComboBox* MakeDitherBox(QWidget* parent, QBoxLayout* layout) {
+  auto* label = new QLabel(QStringLiteral("Dither"), parent);
+  label->setObjectName(QStringLiteral("LabelDither"));
+  auto* box = new QComboBox(parent);
+  box->setObjectName(QStringLiteral("ComboDither"));
+  box->addItems({QStringLiteral("None"), QStringLiteral("Ordered"), QStringLiteral("Floyd-Steinberg")});
+  box->setCurrentIndex(0);
+  label->setBuddy(box);
+  layout->addWidget(label);
+  layout->addWidget(box);
+  return box;
 }
 
 QTimer* MakeStepTimer(QObject* parent) {

@@ -6,6 +6,8 @@
 #include <vector>
 
 class QCheckBox;
+class QComboBox;
+class QBoxLayout;
 class QLabel;
 class QListWidget;
 class QObject;
@@ -41,6 +43,9 @@ QProgressBar* MakeProgressBar(QWidget* parent);
 // "RadioGroup1" (RGB, BGR) and "RadioGroup2" (the three rotations), first item checked.
 RadioGroup* MakeChannelOrderGroup(QWidget* parent);
 RadioGroup* MakeRotationGroup(QWidget* parent);
+// The "Dither" drop-down: "None" (chosen), "Ordered", "Floyd-Steinberg", in the order of
+// picture::Dither; object name "ComboDither", labelled by a "Dither" label. Adds both to layout.
+QComboBox* MakeDitherBox(QWidget* parent, QBoxLayout* layout);
 // The one-shot "Timer1" whose timeouts drive a run's steps.
 QTimer* MakeStepTimer(QObject* parent);
 // Selects a list row without the row-change signal, so no click handler runs.

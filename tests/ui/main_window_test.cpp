@@ -180,6 +180,40 @@ TEST_F(MainWindowTest, ControlsCarryTheirCaptionsAndDefaults) {
   EXPECT_EQ(window.findChild<QAction*>(QStringLiteral("File1"))->text(), QStringLiteral("Exit"));
 }
 
+TEST_F(MainWindowTest, DitherComesLastDefaultsToNoneAndShowsWhatItStores) {
+  auto* dither = Find<QComboBox>("ComboDither");
+  ASSERT_EQ(dither->count(), 3);
+  EXPECT_EQ(dither->itemText(0), QStringLiteral("None"));
+  EXPECT_EQ(dither->itemText(1), QStringLiteral("Ordered"));
+  EXPECT_EQ(dither->itemText(2), QStringLiteral("Floyd-Steinberg"));
+  EXPECT_EQ(dither->currentIndex(), 0);
+  EXPECT_EQ(Find<QLabel>("LabelDither")->text(), QStringLiteral("Dither"));
+
+  // A grey ramp of 16 x 8: with "Ordered" the preview shows the levels the bin stores.
+  Grid ramp(8, std::vector<std::uint32_t>(16));
+  for (std::size_t y = 0; y < 8; ++y) {
+    for (std::size_t x = 0; x < 16; ++x) {
+      ramp[y][x] = 0x010101U * static_cast<std::uint32_t>(40 + 3 * x + y);
+    }
+  }
+  SavePicture(dir / "ramp.bmp", ramp, "BMP");
+  Choose(dir / "ramp.bmp");
+  const QImage plain = Find<QLabel>("Image1")->pixmap().toImage();
+  dither->setCurrentIndex(1);
+  const QImage dithered = Find<QLabel>("Image1")->pixmap().toImage().convertToFormat(QImage::Format_RGB888);
+  EXPECT_NE(plain.convertToFormat(QImage::Format_RGB888), dithered);
+  dialogs.saveAnswers.push_back(Q(dir / "Picture-ramp"));
+  RunToTheEnd("BtnSConvert");
+  Grid shown(8, std::vector<std::uint32_t>(16));
+  for (int y = 0; y < 8; ++y) {
+    for (int x = 0; x < 16; ++x) {
+      shown[static_cast<std::size_t>(y)][static_cast<std::size_t>(x)] = dithered.pixel(x, y) & 0xFFFFFFU;
+    }
+  }
+  EXPECT_EQ(ReadBytes(dir / "Picture-ramp.bin"), R5G6B5(shown));
+  EXPECT_NE(ReadBytes(dir / "Picture-ramp.bin"), R5G6B5(ramp));
+}
+
 TEST_F(MainWindowTest, InputPictureListsTheFolderAndLoadsTheChosenFile) {
   const Grid red{{0xFF0000, 0xFF0000}};
   SavePicture(dir / "a.bmp", red, "BMP");
