@@ -46,8 +46,8 @@ std::vector<std::uint8_t> ReadPictureFile(const std::string& path, const Convert
   return ReadFileBytesUpTo(path, options.limits.MaxFileBytes(), "Can't open the file " + path);
 }
 
-RgbImage LoadPictureBytes(std::span<const std::uint8_t> file, PictureKind kind,
-                          const ConvertOptions& options) {
+RgbImage LoadPictureBytes(std::span<const std::uint8_t> file, PictureKind kind, const ConvertOptions& options,
+                          std::vector<std::string>* warnings) {
   const DecodeLimits& limits = options.limits;
   RgbImage image;
   switch (kind) {
@@ -57,7 +57,7 @@ RgbImage LoadPictureBytes(std::span<const std::uint8_t> file, PictureKind kind,
       break;
     }
     case PictureKind::Jpeg:
-      image = DecodeJpeg(file, limits);
+      image = DecodeJpeg(file, limits, warnings);
       break;
     case PictureKind::Bmp:
       image = DecodeBmp(file, limits);
@@ -77,13 +77,14 @@ RgbImage LoadPictureBytes(std::span<const std::uint8_t> file, PictureKind kind,
   return image;
 }
 
-RgbImage LoadPicture(const std::string& path, const ConvertOptions& options) {
+RgbImage LoadPicture(const std::string& path, const ConvertOptions& options,
+                     std::vector<std::string>* warnings) {
   const PictureKind kind = ClassifyPicture(path);
   if (kind == PictureKind::None) {
     throw Error("The file is not a BMP, JPEG or PNG picture.");
   }
   const auto bytes = ReadPictureFile(path, options);
-  return LoadPictureBytes(bytes, kind, options);
+  return LoadPictureBytes(bytes, kind, options, warnings);
 }
 
 RgbImage RotatePicture(const RgbImage& source, Rotation rotation) {
@@ -128,9 +129,11 @@ bool LoadPreview(Preview& preview, const std::string& path, const ConvertOptions
     return false;
   }
   const Rotation rotation = options.picture.rotation;
-  RgbImage loaded = RotatePicture(LoadPicture(path, options), rotation);
+  std::vector<std::string> warnings;
+  RgbImage loaded = RotatePicture(LoadPicture(path, options, &warnings), rotation);
   preview.image = std::move(loaded);
   preview.rotation = rotation;
+  preview.warnings = std::move(warnings);
   return true;
 }
 

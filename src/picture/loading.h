@@ -21,13 +21,16 @@ namespace panelix::picture {
 //    R5G6B5 when R < 8, G < 4, B < 8 gets R|8, G|4, B|8; R8G8B8 and Black_White when R, G, B are
 //    each 0 or 1 get R|2, G|2, B|2. The result has no alpha plane.
 // Throws panelix::Error when the file cannot be read or decoded, when its kind is None, or when
-// its encoded size in the chosen format would not fit a 32-bit signed size.
-RgbImage LoadPicture(const std::string& path, const ConvertOptions& options);
+// its encoded size in the chosen format would not fit a 32-bit signed size. The warnings a JPEG
+// decoded with (libjpeg's texts: data ending in a later scan, corrupt segments) are added to
+// *warnings when warnings is not null.
+RgbImage LoadPicture(const std::string& path, const ConvertOptions& options,
+                     std::vector<std::string>* warnings = nullptr);
 
 // The same over the bytes of a file whose kind is already known (kind None throws), decoded within
 // options.limits.
-RgbImage LoadPictureBytes(std::span<const std::uint8_t> file, PictureKind kind,
-                          const ConvertOptions& options);
+RgbImage LoadPictureBytes(std::span<const std::uint8_t> file, PictureKind kind, const ConvertOptions& options,
+                          std::vector<std::string>* warnings = nullptr);
 
 // Reads a picture file whole; one above options.limits.MaxFileBytes() is refused before it is read.
 // Throws panelix::Error "Can't open the file " + path when it cannot be read.
@@ -54,12 +57,14 @@ struct Preview {
   PictureKind kind = PictureKind::None;  // its kind
   RgbImage image;                        // loaded, treated and rotated; empty until a load succeeds
   Rotation rotation = Rotation::None;    // the rotation image was loaded with
+  std::vector<std::string> warnings;     // what the last load's decoder warned of
 };
 
 // Loads a file into the preview: path and kind are set first (also when the load then fails); for
 // kind None nothing else happens and false is returned (the preview keeps its picture); otherwise
 // the image becomes RotatePicture(LoadPicture(path, options), options.picture.rotation) and true is
-// returned. On failure the error propagates and the image stays as it was.
+// returned, with the decoder's warnings in preview.warnings. On failure the error propagates and
+// the image stays as it was.
 bool LoadPreview(Preview& preview, const std::string& path, const ConvertOptions& options);
 
 }  // namespace panelix::picture
