@@ -10,7 +10,6 @@
 
 #include "base/bounded_read.h"
 #include "base/error.h"
-#include "base/files.h"
 
 namespace panelix::gif {
 
