@@ -24,8 +24,9 @@ fi
 if [ ! -f "$DATA/gif/anim2.gif" ]; then
   "$GEN" --generate "$DATA" >/dev/null
 fi
-mkdir -p "$DATA/png"
-for f in "$DATA"/*.png; do ln -sf "$f" "$DATA/png/"; done
+# The PNGs alone, beside the set (a folder inside it would be scanned as part of it).
+mkdir -p "$WORK/png"
+for f in "$DATA"/*.png; do ln -sf "$f" "$WORK/png/"; done
 
 FFSCALE=(-vf scale=sws_dither=none:flags=neighbor -f rawvideo -pix_fmt rgb565le)
 ffmpeg_pictures() {
@@ -39,7 +40,7 @@ ffmpeg_gifs() {
   done
 }
 panelix_pictures() { "$PANELIX" picture --format r5g6b5 -o "$OUT/Picture" "$DATA" >/dev/null; }
-panelix_pictures_one_core() { taskset -c 0 "$PANELIX" picture --jobs 1 -o "$OUT/Png" "$DATA/png" >/dev/null; }
+panelix_pictures_one_core() { taskset -c 0 "$PANELIX" picture --jobs 1 -o "$OUT/Png" "$WORK/png" >/dev/null; }
 libpng_one_core() { taskset -c 0 "$GEN" --libpng "$DATA" >/dev/null; }
 panelix_gifs() { "$PANELIX" gif --format r5g6b5 -o "$OUT/Gif" "$DATA"/gif/*.gif >/dev/null; }
 
