@@ -34,6 +34,39 @@ TEST(PictureCli, ConvertsFilesAndFoldersInOrder) {
   EXPECT_NE(r.err.find("The png don't have Alpha"), std::string::npos) << r.err;
 }
 
+TEST(PictureCli, ErrorDiffusionGivesTheSameBytesAtAnyJobs) {
+  // Six gradients: each picture is dithered on its own, row by row, whichever thread takes it.
+  TempDir dir;
+  for (int i = 0; i < 6; ++i) {
+    Bytes rgb;
+    for (int y = 0; y < 9; ++y) {
+      for (int x = 0; x < 23; ++x) {
+        rgb.insert(rgb.end(),
+                   {static_cast<std::uint8_t>(10 * i + 3 * x), static_cast<std::uint8_t>(40 + 5 * y),
+                    static_cast<std::uint8_t>(200 - 4 * x)});
+      }
+    }
+    panelix::test::WriteBytes(dir / ("g" + std::to_string(i) + ".png"), fx::EncodePng(23, 9, 2, rgb));
+  }
+  Bytes first;
+  for (const char* jobs : {"1", "4"}) {
+    const auto out = (dir / (std::string("P") + jobs)).string();
+    const auto r =
+        RunCli({"picture", "--dither", "floyd-steinberg", "--jobs", jobs, "-o", out, dir.Path().string()});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const Bytes bin = ReadBytes(out + ".bin");
+    ASSERT_EQ(bin.size(), 6U * 23 * 9 * 2);
+    if (first.empty()) {
+      first = bin;
+      const auto plain = RunCli({"picture", "-o", (dir / "plain").string(), dir.Path().string()});
+      ASSERT_EQ(plain.exitCode, 0) << plain.err;
+      EXPECT_NE(ReadBytes((dir / "plain.bin").string()), bin);
+    } else {
+      EXPECT_EQ(bin, first);
+    }
+  }
+}
+
 TEST(PictureCli, FailuresGiveTheirMessageAndStatusOne) {
   TempDir dir;
   const auto good = (dir / "a.bmp").string();
