@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <set>
+
 #include "gif/gif_maker.h"
 #include "support/cli_runner.h"
 
@@ -31,6 +34,36 @@ TEST(GifCli, ConvertsFilesAndFoldersInOrder) {
             "//1\r\n{1, 1, 0x00000003, 0x00000003},//b.GIF-Frames0\n\r\n"
             "{1, 1, 0x00000006, 0x00000003},//b.GIF-Frames1\n\r\n");
   EXPECT_NE(r.out.find("Gif-demo.bin"), std::string::npos);
+}
+
+TEST(GifCli, DitherSpreadsAFlatGreyOverTwoLevelsAndKeepsBlack) {
+  // An 8 x 8 frame of grey 100 (between two 5-6-5 levels) with a black first row.
+  TempDir dir;
+  std::vector<std::uint8_t> indices(64, 1);
+  std::fill(indices.begin(), indices.begin() + 8, std::uint8_t{0});
+  WriteBytes(dir / "a.gif", MakeGif(8, 8, {{0, 0, 0}, {100, 100, 100}}, {{0, 0, 8, 8, indices}}));
+  const auto values = [&](const char* dither) {
+    const auto r = RunCli({"gif", "--dither", dither, "-o", "g", "a.gif"}, dir.Path());
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    const Bytes bin = ReadBytes(dir / "g.bin");
+    std::vector<unsigned> out;
+    for (std::size_t i = 0; i + 1 < bin.size(); i += 2) {
+      out.push_back(bin[i] | (unsigned{bin[i + 1]} << 8));
+    }
+    return out;
+  };
+  const unsigned grey = (12U << 11) | (25U << 5) | 12U;  // 100 truncated
+  std::vector<unsigned> plain(64, grey);
+  std::fill(plain.begin(), plain.begin() + 8, 0U);
+  EXPECT_EQ(values("none"), plain);
+  for (const char* dither : {"ordered", "floyd-steinberg"}) {
+    SCOPED_TRACE(dither);
+    const std::vector<unsigned> out = values(dither);
+    ASSERT_EQ(out.size(), 64U);
+    EXPECT_EQ(std::vector<unsigned>(out.begin(), out.begin() + 8), std::vector<unsigned>(8, 0U));
+    EXPECT_GT(std::set<unsigned>(out.begin() + 8, out.end()).size(), 1U);
+    EXPECT_EQ(std::count(out.begin() + 8, out.end(), 0U), 0);
+  }
 }
 
 TEST(GifCli, FailuresSayWhyAndExitNonZero) {
