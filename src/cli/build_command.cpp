@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "base/bounded_read.h"
 #include "base/error.h"
 #include "base/files.h"
 #include "build/cache.h"
@@ -69,7 +70,8 @@ void PrintPlan(const BuildArgs& args, const build::BuildPlan& plan, const std::s
 }
 
 int Run(const BuildArgs& args) {
-  const std::vector<std::uint8_t> bytes = ReadFileBytes(args.manifest, "Can't open " + args.manifest);
+  const std::vector<std::uint8_t> bytes =
+      ReadFileBytesUpTo(args.manifest, kMaxTextFileBytes, "Can't open " + args.manifest);
   const build::Manifest manifest = build::ReadManifest(
       std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), args.manifest);
   const build::BuildPlan plan = build::PlanBuild(manifest, args.manifest, args.out);

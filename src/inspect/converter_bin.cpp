@@ -1,4 +1,5 @@
 // A converter bin (picture or GIF bin) read through the address list beside it.
+#include "base/bounded_read.h"
 #include "base/error.h"
 #include "base/files.h"
 #include "inspect/extract.h"
@@ -8,7 +9,7 @@ namespace panelix::inspect {
 
 Inspection InspectConverterBin(const ImageFile& file, const std::filesystem::path& addressList) {
   const std::vector<std::uint8_t> bytes =
-      ReadFileBytes(addressList, "Open " + addressList.string() + " fail!");
+      ReadFileBytesUpTo(addressList, kMaxTextFileBytes, "Open " + addressList.string() + " fail!");
   Inspection out;
   out.converterBin = true;
   out.blockSize = 0;

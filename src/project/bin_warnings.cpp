@@ -7,6 +7,7 @@
 #include <string_view>
 #include <system_error>
 
+#include "base/bounded_read.h"
 #include "base/bytes.h"
 #include "base/error.h"
 #include "base/files.h"
@@ -116,7 +117,7 @@ void CheckPictureSizes(const MakeBinInput& build, const BuiltImage& image, Warni
     const fs::path list = build.binFolder / output::AddressListName(bin.name);
     std::vector<std::uint8_t> bytes;
     try {
-      bytes = ReadFileBytes(list, "");
+      bytes = ReadFileBytesUpTo(list, kMaxTextFileBytes, "");
     } catch (const Error&) {
       continue;
     }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "base/bounded_read.h"
 #include "base/error.h"
 #include "base/files.h"
 #include "commands/command_syntax.h"
@@ -131,7 +132,7 @@ std::size_t ProjectSource::FileLine(std::size_t index) const {
 
 ProjectSource LoadProjectSource(const std::filesystem::path& path) {
   ProjectSource project{path, LoadProjectFile(path)};
-  const std::vector<std::uint8_t> bytes = ReadFileBytes(path, "Open fail!");
+  const std::vector<std::uint8_t> bytes = ReadFileBytesUpTo(path, kMaxTextFileBytes, "Open fail!");
   project.endsWithLineFeed = bytes.empty() || bytes.back() == '\n';
   return project;
 }
