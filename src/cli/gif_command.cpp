@@ -11,7 +11,6 @@
 #include "cli/terminal.h"
 #include "gif/gif_folder.h"
 #include "gif/gif_run.h"
-#include "output/messages.h"
 #include "output/output_names.h"
 
 namespace panelix::cli {
@@ -32,13 +31,9 @@ class CliGifHost final : public gif::GifRunHost {
   picture::PictureOptions Options() override { return m_options; }
   void ShowMessage(const std::string& text) override {
     // The window's confirmations say nothing on a terminal; everything else is worth a line.
-    if (text == "Start to convert, please wait..." || text == "Convert ok") {
-      return;
+    if (text != picture::kStartMessage && text != picture::kConvertOk) {
+      PrintMessage(text);
     }
-    if (text == output::kFileDoesNotExist || text == output::kFileNotAccessible) {
-      m_writeFailed = true;
-    }
-    PrintMessage(text);
   }
   void AppendMemoLine(const std::string& line) override { m_lines.push_back(line); }
   void ClearMemo() override { m_lines.clear(); }
@@ -47,7 +42,6 @@ class CliGifHost final : public gif::GifRunHost {
   void FailureReason(const std::string& reason) override { PrintMessage(reason); }
   std::int64_t MaxGifPixels() override { return m_maxPixels; }
 
-  bool WriteFailed() const { return m_writeFailed; }
   const std::vector<std::string>& Lines() const { return m_lines; }
 
  private:
@@ -55,7 +49,6 @@ class CliGifHost final : public gif::GifRunHost {
   std::int64_t m_maxPixels;
   ProgressFn m_progress;
   std::vector<std::string> m_lines;
-  bool m_writeFailed = false;
 };
 
 // The GIFs to convert, in list order: files as given, folders expanded by the GIF list rule.
@@ -82,7 +75,11 @@ int Run(const GifArgs& args) {
   if (!run.CheckList(static_cast<std::int32_t>(entries.size()), host)) {
     return 1;
   }
-  if (run.ChooseOutput(args.output, host) != gif::ChooseResult::Proceed) {
+  std::vector<std::string> paths;
+  for (const gif::GifEntry& entry : entries) {
+    paths.push_back(entry.path);
+  }
+  if (run.ChooseOutput(args.output, host, paths) != gif::ChooseResult::Proceed) {
     return 1;
   }
   run.BeginAll(static_cast<std::int32_t>(entries.size()));
@@ -90,15 +87,17 @@ int Run(const GifArgs& args) {
   while (run.Step(entries.at(static_cast<std::size_t>(run.CurrentIndex())), canvas, host)) {
   }
   FinishTerminalProgress();
-  if (run.CurrentIndex() < run.EndIndex()) {
-    // The failing GIF's reason was printed; the memo's last line says which one.
-    PrintMessage(host.Lines().back());
+  if (run.Outcome() != picture::RunOutcome::Succeeded) {
+    if (run.CurrentIndex() < run.EndIndex()) {
+      // The failing GIF's reason was printed; the memo's last line says which one.
+      PrintMessage(host.Lines().back());
+    }
     return 1;
   }
   std::cout << "Wrote " << run.OutputName() << " (" << run.FramesWritten() << " frames of " << entries.size()
             << (entries.size() == 1 ? " GIF file, " : " GIF files, ") << run.Address() << " bytes) and "
             << output::AddressListName(run.OutputName()) << "\n";
-  return host.WriteFailed() ? 1 : 0;
+  return 0;
 }
 
 const bool kRegistered = RegisterSubcommand(

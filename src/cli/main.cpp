@@ -5,12 +5,14 @@
 #include <algorithm>
 #include <cstdio>
 #include <exception>
+#include <iostream>
 #include <map>
 #include <vector>
 
 #include "base/allocation.h"
 #include "base/codepage.h"
 #include "base/error.h"
+#include "base/files.h"
 #include "cli/subcommand.h"
 #include "cli/terminal.h"
 
@@ -57,11 +59,19 @@ int main(int argc, char** argv) {
   if (codePage != 0) {
     SetSystemCodePage(codePage);
   }
+  RemoveTemporaryFilesOnSignals();
   try {
     for (auto& [parser, action] : actions) {
       if (parser->parsed()) {
         const int status = action();
         cli::FinishTerminalProgress();
+        // What the tool printed is part of its result: a standard output that cannot take it is
+        // a failure.
+        std::cout.flush();
+        if (!std::cout || std::fflush(stdout) != 0 || std::ferror(stdout) != 0) {
+          cli::PrintMessage("Can't write the standard output");
+          return 1;
+        }
         return status;
       }
     }

@@ -57,20 +57,15 @@ int Run(const PictureArgs& args) {
   if (!result.failedPath.empty()) {
     PrintMessage("Fail to convert " + result.failedPath);
     PrintMessage(result.failureReason);
-    if (!result.binName.empty()) {
-      std::cout << "Kept " << result.binName << " with " << result.converted << " pictures ("
-                << result.binBytes << " bytes); no address list written\n";
-    }
+  }
+  if (result.outcome != picture::RunOutcome::Succeeded) {
+    PrintMessage("Left " + outputName + " and " + output::AddressListName(outputName) + " as they were");
     return 1;
   }
-  if (!result.binName.empty()) {
-    std::cout << "Wrote " << result.binName << " (" << result.converted << " pictures, " << result.binBytes
-              << " bytes)\n";
-  }
-  if (!result.addressListName.empty()) {
-    std::cout << "Wrote " << result.addressListName << " (" << result.converted << " rows)\n";
-  }
-  return result.ok ? 0 : 1;
+  std::cout << "Wrote " << result.binName << " (" << result.converted << " pictures, " << result.binBytes
+            << " bytes)\n";
+  std::cout << "Wrote " << result.addressListName << " (" << result.converted << " rows)\n";
+  return 0;
 }
 
 const bool kRegistered = RegisterSubcommand(

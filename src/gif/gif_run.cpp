@@ -4,8 +4,10 @@
 #include <cstring>
 
 #include "base/error.h"
+#include "base/files.h"
 #include "gif/gif_reader.h"
 #include "output/address_list.h"
+#include "output/output_names.h"
 #include "picture/encoders.h"
 #include "picture/loading.h"
 
@@ -55,9 +57,19 @@ bool GifRun::CheckList(std::int32_t entryCount, GifRunHost& host) {
   return true;
 }
 
-ChooseResult GifRun::ChooseOutput(const std::optional<std::string>& chosen, GifRunHost& host) {
-  return picture::ChooseOutputName(chosen, m_outputName,
-                                   [&host](const std::string& text) { host.ShowMessage(text); });
+ChooseResult GifRun::ChooseOutput(const std::optional<std::string>& chosen, GifRunHost& host,
+                                  const std::vector<std::string>& inputs) {
+  const MessageFn show = [&host](const std::string& text) { host.ShowMessage(text); };
+  if (chosen && !chosen->empty()) {
+    const std::string bin = output::OutputBinName(*chosen);
+    try {
+      CheckOutputsApart({inputs.begin(), inputs.end()}, {bin, output::AddressListName(bin)});
+    } catch (const Error& e) {
+      show(e.what());
+      return ChooseResult::BadName;
+    }
+  }
+  return picture::ChooseOutputName(chosen, m_outputName, show);
 }
 
 void GifRun::BeginSingle(std::int32_t selectedIndex) {
@@ -75,6 +87,8 @@ void GifRun::Begin(std::int32_t current, std::int32_t end) {
   m_end = end;
   m_address = 0;
   m_frames = 0;
+  m_outcome = picture::RunOutcome::Stopped;
+  m_lastAppend = output::WriteResult::Written;
   m_lastAddressList = output::WriteResult::Written;
 }
 
@@ -97,25 +111,30 @@ bool GifRun::Step(const std::optional<GifEntry>& entry, picture::RgbImage& canva
   } catch (const Error& e) {
     host.FailureReason(e.what());
     host.AppendMemoLine("Fail to convert " + name);
-    m_running = false;
+    End(picture::RunOutcome::Failed);
     return false;
   } catch (const StoppedRun&) {
-    m_running = false;
+    End(picture::RunOutcome::Stopped);
     return false;
   } catch (const picture::Stopped&) {
-    m_running = false;
+    End(picture::RunOutcome::Stopped);
     return false;
   }
   ++m_current;
   if (m_current < m_end) {
     return true;
   }
-  m_running = false;
-  const std::vector<std::string> lines = host.MemoLines();
   m_lastAddressList =
-      output::WriteAddressList(m_outputName, lines, [&](const std::string& text) { host.ShowMessage(text); });
-  host.ShowMessage("Convert ok");
+      m_bin->Commit(host.MemoLines(), [&](const std::string& text) { host.ShowMessage(text); });
+  End(m_bin->Committed() ? picture::RunOutcome::Succeeded : picture::RunOutcome::Failed);
+  host.ShowMessage(picture::kConvertOk);
   return false;
+}
+
+void GifRun::End(picture::RunOutcome outcome) {
+  m_running = false;
+  m_outcome = outcome;
+  m_bin.reset();
 }
 
 void GifRun::ConvertFrame(const GifEntry& entry, std::int32_t frame, const picture::RgbImage& canvas,
@@ -133,7 +152,7 @@ void GifRun::ConvertFrame(const GifEntry& entry, std::int32_t frame, const pictu
       picture::EncodePicture(turned, options, [&](std::int64_t done, std::int64_t total) {
         return host.Progress(total > 0 ? static_cast<int>(98 * done / total) : 0);
       });
-  m_bin->Append(bytes, [&](const std::string& text) { host.ShowMessage(text); });
+  m_lastAppend = m_bin->Append(bytes, [&](const std::string& text) { host.ShowMessage(text); });
   const auto size = static_cast<std::uint32_t>(bytes.size());
   std::string row = output::AddressRow(turned.width, turned.height, m_address, size,
                                        entry.name + "-Frames" + std::to_string(frame));

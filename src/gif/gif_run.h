@@ -77,8 +77,11 @@ class GifRun {
   // False, with the message "Please input gif files!", when the list is empty.
   bool CheckList(std::int32_t entryCount, GifRunHost& host);
 
-  // Takes the save dialog's answer as the output name, as picture::ChooseOutputName does.
-  ChooseResult ChooseOutput(const std::optional<std::string>& chosen, GifRunHost& host);
+  // Takes the save dialog's answer as the output name, as picture::ChooseOutputName does. A name
+  // whose bin or address list is one of inputs (the GIF files) is refused with a message naming both
+  // (BadName).
+  ChooseResult ChooseOutput(const std::optional<std::string>& chosen, GifRunHost& host,
+                            const std::vector<std::string>& inputs = {});
 
   // "Single Convert": only the GIF at selectedIndex (the run ends after one step).
   void BeginSingle(std::int32_t selectedIndex);
@@ -90,9 +93,10 @@ class GifRun {
   // the canvas, turns the canvas, encodes it, appends it to the bin ("The file does not exist." /
   // "The file might not be accessibl." are shown and the address moves on all the same) and adds its
   // row. Returns true when another GIF follows (arm 50 ms); after the last one writes the address
-  // list from the memo, shows "Convert ok" and returns false. A GIF that cannot be decoded adds
-  // "Fail to convert " + its name to the memo and ends the run (false; no address list; the bin
-  // keeps the frames written so far).
+  // list from the memo and puts bin and list in place together, shows "Convert ok" and returns
+  // false. A GIF that cannot be decoded adds "Fail to convert " + its name to the memo and ends the
+  // run as Failed (false); a Progress that returns false ends it as Stopped. A run that does not
+  // succeed leaves the old bin and list exactly as they were.
   bool Step(const std::optional<GifEntry>& entry, picture::RgbImage& canvas, GifRunHost& host);
 
   bool Running() const { return m_running; }
@@ -102,10 +106,15 @@ class GifRun {
   // Offset of the next frame in the output bin.
   std::uint32_t Address() const { return m_address; }
   std::int64_t FramesWritten() const { return m_frames; }
+  // How the last run ended (Stopped while it runs); the bin and list are in place only when it
+  // Succeeded, else the old ones stay as they were.
+  picture::RunOutcome Outcome() const { return m_outcome; }
+  output::WriteResult LastAppend() const { return m_lastAppend; }
   output::WriteResult LastAddressList() const { return m_lastAddressList; }
 
  private:
   void Begin(std::int32_t current, std::int32_t end);
+  void End(picture::RunOutcome outcome);
   void ConvertFrame(const GifEntry& entry, std::int32_t frame, const picture::RgbImage& canvas,
                     GifRunHost& host);
 
@@ -116,6 +125,8 @@ class GifRun {
   std::int32_t m_end = 0;
   std::uint32_t m_address = 0;
   std::int64_t m_frames = 0;
+  picture::RunOutcome m_outcome = picture::RunOutcome::Stopped;
+  output::WriteResult m_lastAppend = output::WriteResult::Written;
   output::WriteResult m_lastAddressList = output::WriteResult::Written;
 };
 

@@ -1,31 +1,50 @@
 #include "output/bin_writer.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-
 #include "base/error.h"
-#include "base/files.h"
+#include "output/address_list.h"
 #include "output/messages.h"
+#include "output/output_names.h"
 
 namespace panelix::output {
 
+BinWriter::BinWriter(std::string outputName) : m_outputName(std::move(outputName)) {}
+
+BinWriter::~BinWriter() = default;
+
+bool BinWriter::Start() {
+  if (m_bin != nullptr) {
+    return true;
+  }
+  try {
+    auto files = std::make_unique<OutputFiles>();
+    m_bin = &files->Add(m_outputName, kFileNotAccessible);
+    m_files = std::move(files);
+  } catch (const Error&) {
+    return false;
+  }
+  return true;
+}
+
 WriteResult BinWriter::Append(std::span<const std::uint8_t> bytes, const MessageFn& message) {
   if (m_outputName.empty()) {
+    m_lost = true;
     message(kFileDoesNotExist);
     return WriteResult::NoOutputName;
   }
-  if (!m_begun) {
-    try {
-      WriteFileReplacing(m_outputName, bytes, kFileNotAccessible);
-    } catch (const Error&) {
-      message(kFileNotAccessible);
-      return WriteResult::NotAccessible;
+  if (m_lost && m_bin == nullptr) {
+    message(kFileNotAccessible);
+    return WriteResult::NotAccessible;
+  }
+  try {
+    if (!Start()) {
+      throw Error(kFileNotAccessible);
     }
-    m_begun = true;
-  } else if (!AppendToExisting(bytes)) {
+    m_bin->Write(bytes);
+  } catch (const Error&) {
+    // A bin with an item missing can never be committed: let it go now.
+    m_lost = true;
+    m_bin = nullptr;
+    m_files.reset();
     message(kFileNotAccessible);
     return WriteResult::NotAccessible;
   }
@@ -33,42 +52,28 @@ WriteResult BinWriter::Append(std::span<const std::uint8_t> bytes, const Message
   return WriteResult::Written;
 }
 
-bool BinWriter::AppendToExisting(std::span<const std::uint8_t> bytes) {
-  // The bin is created again if someone removed it during the run.
-  const int fd = ::open(m_outputName.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
-  if (fd < 0) {
-    return false;
+WriteResult BinWriter::Commit(const std::vector<std::string>& addressLines, const MessageFn& message) {
+  if (m_outputName.empty()) {
+    message(kFileDoesNotExist);
+    return WriteResult::NoOutputName;
   }
-  struct stat st {};
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || ::lseek(fd, 0, SEEK_END) < 0) {
-    ::close(fd);
-    return false;
-  }
-  const off_t before = st.st_size;
-  const std::uint8_t* data = bytes.data();
-  std::size_t left = bytes.size();
-  bool ok = true;
-  while (left > 0) {
-    const ssize_t n = ::write(fd, data, left);
-    if (n < 0 && errno == EINTR) {
-      continue;
+  try {
+    if (m_lost || !Start()) {
+      throw Error(kFileNotAccessible);
     }
-    if (n <= 0) {
-      ok = false;
-      break;
-    }
-    data += n;
-    left -= static_cast<std::size_t>(n);
+    m_files->Add(AddressListName(m_outputName), kFileNotAccessible).Write(AddressListBytes(addressLines));
+    m_files->Commit();
+  } catch (const Error&) {
+    m_lost = true;
+    m_bin = nullptr;
+    m_files.reset();
+    message(kFileNotAccessible);
+    return WriteResult::NotAccessible;
   }
-  if (!ok) {
-    // Keep the bin made of whole items only.
-    [[maybe_unused]] const int cut = ::ftruncate(fd, before);
-  }
-  if (::close(fd) != 0 && ok) {
-    ok = false;
-    [[maybe_unused]] const int cut = ::truncate(m_outputName.c_str(), before);
-  }
-  return ok;
+  m_bin = nullptr;
+  m_files.reset();
+  m_committed = true;
+  return WriteResult::Written;
 }
 
 }  // namespace panelix::output

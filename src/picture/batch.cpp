@@ -24,36 +24,27 @@ ConvertedPicture ConvertPictureFile(const std::string& path, const ConvertOption
   }
   const auto file = ReadPictureFile(path, options);
   const Rotation rotation = options.picture.rotation;
-  ConvertedPicture result;
-  const MessageFn collect = [&result](const std::string& text) { result.messages.push_back(text); };
-  RgbImage image;
-  if (kind == PictureKind::Png && options.argbPng) {
+  if (EncodesAsArgb4444(kind, options)) {
     // Decode once and use the file's pixels both for the picture and for the 4-4-4-4 encoding.
     const PngPicture png = DecodePng(file, options.limits);
-    image = TreatPngAlpha(png, options.picture.format, ReadAlphaThreshold(options.alphaThreshold));
+    RgbImage image = TreatPngAlpha(png, options.picture.format, ReadAlphaThreshold(options.alphaThreshold));
     image = RotatePicture(std::move(image), rotation);
-    CheckedEncodedSize(image.width, image.height, PixelFormat::R5G6B5, options.picture.rowPadding);
-    result.bytes = EncodeArgb4444(png, image, rotation, options.picture, collect);
-  } else {
-    image = RotatePicture(LoadPictureBytes(file, kind, options), rotation);
-    CheckedEncodedSize(image.width, image.height, options.picture.format, options.picture.rowPadding);
-    result.bytes = EncodePicture(image, options.picture);
+    return EncodeLoadedPicture(image, &png, rotation, options);
   }
-  result.width = image.width;
-  result.height = image.height;
-  return result;
+  const RgbImage image = RotatePicture(LoadPictureBytes(file, kind, options), rotation);
+  return EncodeLoadedPicture(image, nullptr, rotation, options);
 }
 
 namespace {
 
 // A picture's outcome: converted, or the reason it failed.
-struct Outcome {
+struct PictureOutcome {
   std::optional<ConvertedPicture> picture;
   std::string error;
 };
 
-Outcome Convert(const std::string& path, const ConvertOptions& options) {
-  Outcome outcome;
+PictureOutcome Convert(const std::string& path, const ConvertOptions& options) {
+  PictureOutcome outcome;
   try {
     outcome.picture = ConvertPictureFile(path, options);
   } catch (const Error& e) {
@@ -89,10 +80,10 @@ class Pipeline {
   Pipeline& operator=(const Pipeline&) = delete;
 
   // Waits for picture index (taken in order) and hands it over.
-  Outcome Take(std::size_t index) {
+  PictureOutcome Take(std::size_t index) {
     std::unique_lock lock(m_mutex);
     m_changed.wait(lock, [&] { return m_slots[index].has_value(); });
-    Outcome outcome = std::move(*m_slots[index]);
+    PictureOutcome outcome = std::move(*m_slots[index]);
     m_slots[index].reset();
     m_taken = index + 1;
     lock.unlock();
@@ -113,7 +104,7 @@ class Pipeline {
         }
         index = m_next++;
       }
-      Outcome outcome = Convert(m_paths[index], m_options);
+      PictureOutcome outcome = Convert(m_paths[index], m_options);
       {
         std::lock_guard lock(m_mutex);
         m_slots[index] = std::move(outcome);
@@ -125,13 +116,82 @@ class Pipeline {
   const std::vector<std::string>& m_paths;
   const ConvertOptions m_options;
   const std::size_t m_window;
-  std::vector<std::optional<Outcome>> m_slots;
+  std::vector<std::optional<PictureOutcome>> m_slots;
   std::mutex m_mutex;
   std::condition_variable m_changed;
   std::size_t m_next = 0;
   std::size_t m_taken = 0;
   bool m_stop = false;
   std::vector<std::thread> m_workers;
+};
+
+// The conversion run's view of a batch: a fixed list and options, pictures taken from the
+// pipeline instead of a preview, rows kept as lines.
+class BatchHost final : public RunHost {
+ public:
+  BatchHost(const std::vector<std::string>& paths, const ConvertOptions& options, unsigned threads,
+            const MessageFn& message, const ProgressFn& progress)
+      : m_paths(paths), m_options(options), m_message(message), m_progress(progress) {
+    if (threads > 1) {
+      m_pipeline.emplace(paths, options, threads);
+    }
+  }
+
+  ConvertOptions Options() override { return m_options; }
+  Preview& CurrentPreview() override { return m_preview; }
+  int EntryCount() override { return static_cast<int>(m_paths.size()); }
+  std::string EntryText(int index) override { return m_paths.at(static_cast<std::size_t>(index)); }
+  std::string SelectedEntryText() override { return EntryText(m_selected); }
+  void SelectEntry(int index) override { m_selected = index; }
+  void PreviewChanged() override {}
+  void ShowMessage(const std::string& text) override {
+    // The window's confirmations say nothing here.
+    if (text != kStartMessage && text != kConvertOk) {
+      m_lastMessage = text;
+      m_message(text);
+    }
+  }
+  void AppendMemoLine(const std::string& line) override { m_lines.push_back(line); }
+  void ClearMemo() override { m_lines.clear(); }
+  std::string MemoText() override {
+    std::string text;
+    for (const auto& line : m_lines) {
+      text += line + "\n";
+    }
+    return text;
+  }
+  std::vector<std::string> AddressLines() override { return m_lines; }
+  bool Progress(int /*percent*/) override {
+    // Called once per picture, when it is written.
+    ++m_done;
+    return m_progress(m_done, static_cast<std::int64_t>(m_paths.size()));
+  }
+  void FailureReason(const std::string& reason) override { m_failureReason = reason; }
+  void LoadEntry(int index) override { SelectEntry(index); }
+  ConvertedPicture EncodeCurrent(const ConvertOptions& options) override {
+    const auto index = static_cast<std::size_t>(m_selected);
+    PictureOutcome outcome = m_pipeline ? m_pipeline->Take(index) : Convert(m_paths[index], options);
+    if (!outcome.picture) {
+      throw Error(outcome.error);
+    }
+    return std::move(*outcome.picture);
+  }
+
+  const std::string& LastMessage() const { return m_lastMessage; }
+  const std::string& FailureReasonText() const { return m_failureReason; }
+
+ private:
+  const std::vector<std::string>& m_paths;
+  const ConvertOptions m_options;
+  const MessageFn& m_message;
+  const ProgressFn& m_progress;
+  std::optional<Pipeline> m_pipeline;
+  Preview m_preview;
+  int m_selected = 0;
+  std::int64_t m_done = 0;
+  std::vector<std::string> m_lines;
+  std::string m_lastMessage;
+  std::string m_failureReason;
 };
 
 }  // namespace
@@ -143,48 +203,27 @@ BatchResult ConvertPictures(const std::vector<std::string>& paths, const Convert
     threads = std::max(1U, std::thread::hardware_concurrency());
   }
   threads = static_cast<unsigned>(std::min<std::size_t>(threads, std::max<std::size_t>(paths.size(), 1)));
+  BatchHost host(paths, options, threads, message, progress);
+  ConversionRun run;
+  if (!run.CheckList(host) || run.ChooseOutput(outputName, host) != ChooseResult::Proceed) {
+    throw Error(host.LastMessage());
+  }
+  run.BeginAll(host);
+  while (run.Step(host)) {
+  }
   BatchResult result;
-  bool allWritten = true;
-  output::BinWriter bin(outputName);
-  std::vector<std::string> rows;
-  std::uint32_t address = 0;
-  std::optional<Pipeline> pipeline;
-  if (threads > 1) {
-    pipeline.emplace(paths, options, threads);
+  result.outcome = run.Outcome();
+  result.ok = result.outcome == RunOutcome::Succeeded;
+  result.converted = run.PicturesDone();
+  result.binBytes = run.Address();
+  if (result.ok) {
+    result.binName = run.OutputName();
+    result.addressListName = output::AddressListName(run.OutputName());
   }
-  for (std::size_t i = 0; i < paths.size(); ++i) {
-    Outcome outcome = pipeline ? pipeline->Take(i) : Convert(paths[i], options);
-    if (!outcome.picture) {
-      result.failedPath = paths[i];
-      result.failureReason = outcome.error;
-      break;
-    }
-    ConvertedPicture& picture = *outcome.picture;
-    for (const auto& text : picture.messages) {
-      message(text);
-    }
-    const auto size = static_cast<std::uint32_t>(picture.bytes.size());
-    if (bin.Append(picture.bytes, message) != output::WriteResult::Written) {
-      allWritten = false;
-    }
-    rows.push_back(output::AddressRow(picture.width, picture.height, address, size, paths[i]));
-    address += size;
-    ++result.converted;
-    progress(static_cast<std::int64_t>(i + 1), static_cast<std::int64_t>(paths.size()));
+  if (result.outcome == RunOutcome::Failed && !host.FailureReasonText().empty()) {
+    result.failedPath = paths.at(static_cast<std::size_t>(run.PicturesDone()));
+    result.failureReason = host.FailureReasonText();
   }
-  result.binBytes = bin.BytesWritten();
-  if (bin.Begun()) {
-    result.binName = outputName;
-  }
-  if (!result.failedPath.empty()) {
-    return result;
-  }
-  if (output::WriteAddressList(outputName, rows, message) == output::WriteResult::Written) {
-    result.addressListName = output::AddressListName(outputName);
-  } else {
-    allWritten = false;
-  }
-  result.ok = allWritten;
   return result;
 }
 

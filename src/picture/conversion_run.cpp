@@ -9,27 +9,49 @@
 
 namespace panelix::picture {
 
-namespace {
-
-std::vector<std::uint8_t> EncodePreview(const Preview& preview, const ConvertOptions& options,
-                                        RunHost& host) {
-  const RgbImage& image = preview.image;
-  const ProgressFn progress = [&host](std::int64_t done, std::int64_t total) {
-    return host.Progress(total > 0 ? static_cast<int>(98 * done / total) : 0);
-  };
-  if (preview.kind == PictureKind::Png && options.argbPng) {
-    CheckedEncodedSize(image.width, image.height, PixelFormat::R5G6B5, options.picture.rowPadding);
-    // The 4-4-4-4 encoding reads the file's own colours and alpha, so the file is decoded anew.
-    const PngPicture png = DecodePng(ReadPictureFile(preview.path, options), options.limits);
-    return EncodeArgb4444(
-        png, image, preview.rotation, options.picture,
-        [&host](const std::string& text) { host.ShowMessage(text); }, progress);
-  }
-  CheckedEncodedSize(image.width, image.height, options.picture.format, options.picture.rowPadding);
-  return EncodePicture(image, options.picture, progress);
+bool EncodesAsArgb4444(PictureKind kind, const ConvertOptions& options) {
+  return kind == PictureKind::Png && options.argbPng;
 }
 
-}  // namespace
+ConvertedPicture EncodeLoadedPicture(const RgbImage& image, const PngPicture* png, Rotation loadRotation,
+                                     const ConvertOptions& options, const ProgressFn& progress) {
+  ConvertedPicture result;
+  result.width = image.width;
+  result.height = image.height;
+  if (png != nullptr) {
+    CheckedEncodedSize(image.width, image.height, PixelFormat::R5G6B5, options.picture.rowPadding);
+    const MessageFn collect = [&result](const std::string& text) { result.messages.push_back(text); };
+    result.bytes = EncodeArgb4444(*png, image, loadRotation, options.picture, collect, progress);
+  } else {
+    CheckedEncodedSize(image.width, image.height, options.picture.format, options.picture.rowPadding);
+    result.bytes = EncodePicture(image, options.picture, progress);
+  }
+  return result;
+}
+
+void RunHost::LoadEntry(int index) {
+  SelectEntry(index);
+  if (LoadPreview(CurrentPreview(), EntryText(index), Options())) {
+    PreviewChanged();
+  }
+}
+
+ConvertedPicture RunHost::EncodeCurrent(const ConvertOptions& options) {
+  const Preview& preview = CurrentPreview();
+  const ProgressFn progress = [this](std::int64_t done, std::int64_t total) {
+    return Progress(total > 0 ? static_cast<int>(98 * done / total) : 0);
+  };
+  if (EncodesAsArgb4444(preview.kind, options)) {
+    // The 4-4-4-4 encoding reads the file's own colours and alpha, so the file is decoded anew.
+    const PngPicture png = DecodePng(ReadPictureFile(preview.path, options), options.limits);
+    return EncodeLoadedPicture(preview.image, &png, preview.rotation, options, progress);
+  }
+  return EncodeLoadedPicture(preview.image, nullptr, preview.rotation, options, progress);
+}
+
+std::vector<std::string> RunHost::AddressLines() {
+  return output::SplitLines(MemoText());
+}
 
 ChooseResult ChooseOutputName(const std::optional<std::string>& chosen, std::string& outputName,
                               const MessageFn& showMessage) {
@@ -42,7 +64,7 @@ ChooseResult ChooseOutputName(const std::optional<std::string>& chosen, std::str
     showMessage(e.what());
     return ChooseResult::BadName;
   }
-  showMessage("Start to convert, please wait...");
+  showMessage(kStartMessage);
   return ChooseResult::Proceed;
 }
 
@@ -55,7 +77,21 @@ bool ConversionRun::CheckList(RunHost& host) {
 }
 
 ChooseResult ConversionRun::ChooseOutput(const std::optional<std::string>& chosen, RunHost& host) {
-  return ChooseOutputName(chosen, m_outputName, [&host](const std::string& text) { host.ShowMessage(text); });
+  const MessageFn show = [&host](const std::string& text) { host.ShowMessage(text); };
+  if (chosen && !chosen->empty()) {
+    std::vector<std::filesystem::path> inputs;
+    for (int i = 0; i < host.EntryCount(); ++i) {
+      inputs.emplace_back(host.EntryText(i));
+    }
+    const std::string bin = output::OutputBinName(*chosen);
+    try {
+      CheckOutputsApart(inputs, {bin, output::AddressListName(bin)});
+    } catch (const Error& e) {
+      show(e.what());
+      return ChooseResult::BadName;
+    }
+  }
+  return ChooseOutputName(chosen, m_outputName, show);
 }
 
 void ConversionRun::Begin(RunHost& host, std::int32_t toDo) {
@@ -63,6 +99,7 @@ void ConversionRun::Begin(RunHost& host, std::int32_t toDo) {
   m_toDo = toDo;
   m_address = 0;
   m_bin.emplace(m_outputName);
+  m_outcome = RunOutcome::Stopped;
   m_lastAppend = output::WriteResult::Written;
   m_lastAddressList = output::WriteResult::Written;
   host.ClearMemo();
@@ -75,18 +112,26 @@ void ConversionRun::BeginSingle(RunHost& host) {
 
 void ConversionRun::BeginAll(RunHost& host) {
   Begin(host, host.EntryCount());
-  host.SelectEntry(0);
-  const bool loaded = LoadPreview(host.CurrentPreview(), host.EntryText(0), host.Options());
-  if (loaded) {
-    host.PreviewChanged();
-  }
+  host.LoadEntry(0);
   m_running = true;
 }
 
 bool ConversionRun::Fail(RunHost& host, const std::string& reason) {
   m_running = false;
+  m_outcome = RunOutcome::Failed;
+  m_bin.reset();
   host.AppendMemoLine("Fail to convert " + host.SelectedEntryText());
   host.FailureReason(reason);
+  return false;
+}
+
+bool ConversionRun::Finish(RunHost& host) {
+  m_running = false;
+  const MessageFn show = [&host](const std::string& text) { host.ShowMessage(text); };
+  m_lastAddressList = m_bin->Commit(host.AddressLines(), show);
+  m_outcome = m_bin->Committed() ? RunOutcome::Succeeded : RunOutcome::Failed;
+  m_bin.reset();
+  host.ShowMessage(kConvertOk);
   return false;
 }
 
@@ -95,37 +140,34 @@ bool ConversionRun::Step(RunHost& host) {
     return false;
   }
   try {
-    const Preview& preview = host.CurrentPreview();
-    const std::int32_t width = preview.image.width;
-    const std::int32_t height = preview.image.height;
     const std::uint32_t address = m_address;
-    std::vector<std::uint8_t> bytes = EncodePreview(preview, host.Options(), host);
-    const auto size = static_cast<std::uint32_t>(bytes.size());
-    m_lastAppend = m_bin->Append(bytes, [&host](const std::string& text) { host.ShowMessage(text); });
+    ConvertedPicture picture = host.EncodeCurrent(host.Options());
+    for (const std::string& text : picture.messages) {
+      host.ShowMessage(text);
+    }
+    const auto size = static_cast<std::uint32_t>(picture.bytes.size());
+    m_lastAppend = m_bin->Append(picture.bytes, [&host](const std::string& text) { host.ShowMessage(text); });
     // The address moves on even when the bytes were lost, so later rows keep their places.
     m_address = address + size;
-    host.AppendMemoLine(output::AddressRow(width, height, address, size, host.SelectedEntryText()));
-    bytes = {};
-    host.Progress(100);
+    host.AppendMemoLine(
+        output::AddressRow(picture.width, picture.height, address, size, host.SelectedEntryText()));
+    picture = {};
+    if (!host.Progress(100)) {
+      throw Stopped();
+    }
     ++m_done;
     if (m_done < m_toDo) {
       if (m_done >= host.EntryCount()) {
         return Fail(host, "The picture list has changed during the run.");
       }
-      host.SelectEntry(m_done);
-      if (LoadPreview(host.CurrentPreview(), host.EntryText(m_done), host.Options())) {
-        host.PreviewChanged();
-      }
+      host.LoadEntry(m_done);
       return true;
     }
-    m_running = false;
-    m_lastAddressList =
-        output::WriteAddressList(m_outputName, output::SplitLines(host.MemoText()),
-                                 [&host](const std::string& text) { host.ShowMessage(text); });
-    host.ShowMessage("Convert ok");
-    return false;
+    return Finish(host);
   } catch (const Stopped&) {
     m_running = false;
+    m_outcome = RunOutcome::Stopped;
+    m_bin.reset();
     return false;
   } catch (const Error& e) {
     return Fail(host, e.what());

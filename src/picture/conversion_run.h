@@ -13,6 +13,37 @@
 
 namespace panelix::picture {
 
+// The run's confirmations, shown by the window in message boxes.
+inline constexpr const char* kStartMessage = "Start to convert, please wait...";
+inline constexpr const char* kConvertOk = "Convert ok";
+
+// One picture encoded for a run: its size as encoded (after rotation), its bytes, and the
+// messages its encoding gave (such as "The png don't have Alpha"), shown by the run in order.
+struct ConvertedPicture {
+  std::int32_t width = 0;
+  std::int32_t height = 0;
+  std::vector<std::uint8_t> bytes;
+  std::vector<std::string> messages;
+};
+
+// True when a picture of this kind is encoded as 4-4-4-4 with alpha from its file's own pixels
+// ("aRGB PNG  " ticked and the picture a PNG).
+bool EncodesAsArgb4444(PictureKind kind, const ConvertOptions& options);
+
+// Encodes a picture as loaded, treated and turned by loadRotation, the way every run does: the
+// encoded size is checked first, then the picture is encoded in the chosen format, or, when png is
+// given (the file's decoded PNG, see EncodesAsArgb4444), as 4-4-4-4 from it. progress gets rows
+// done; returning false throws Stopped. Throws panelix::Error when the size cannot be stored.
+ConvertedPicture EncodeLoadedPicture(const RgbImage& image, const PngPicture* png, Rotation loadRotation,
+                                     const ConvertOptions& options, const ProgressFn& progress = NoProgress);
+
+// How a run ended.
+enum class RunOutcome {
+  Succeeded,  // every item converted, the outputs committed
+  Failed,     // an item failed or an output could not be written; the old files stay
+  Stopped,    // stopped by its progress callback (or never ended); the old files stay
+};
+
 // What a conversion run needs from the main window. The run calls these at the moments the window
 // would act itself; the window answers from its controls and shows what it is told.
 class RunHost {
@@ -45,6 +76,15 @@ class RunHost {
   virtual bool Progress(int percent) = 0;
   // Why a picture failed (the memo only gets "Fail to convert " + entry); optional.
   virtual void FailureReason(const std::string& /*reason*/) {}
+
+  // Makes list entry index the current picture: selects it and loads it into the preview (shown
+  // when the load gave a picture). A load that fails throws.
+  virtual void LoadEntry(int index);
+  // Encodes the current picture: the preview, or for a PNG with "aRGB PNG  " ticked the file it
+  // was loaded from (EncodeLoadedPicture). Progress goes to Progress(0..98).
+  virtual ConvertedPicture EncodeCurrent(const ConvertOptions& options);
+  // The address list's lines: the memo's text (SplitLines).
+  virtual std::vector<std::string> AddressLines();
 };
 
 // Result of choosing the output, with the codes the windows have always used.
@@ -72,7 +112,9 @@ class ConversionRun {
   // False, with the message "Please input picture!", when the picture list is empty.
   bool CheckList(RunHost& host);
 
-  // Takes the save dialog's answer as the output name, as ChooseOutputName does.
+  // Takes the save dialog's answer as the output name, as ChooseOutputName does. A name whose bin
+  // or address list is one of the listed pictures is refused with a message naming both
+  // (BadName).
   ChooseResult ChooseOutput(const std::optional<std::string>& chosen, RunHost& host);
 
   // "Single Convert": one picture, the preview as it stands. Clears the memo, resets the counters.
@@ -82,16 +124,17 @@ class ConversionRun {
   // its own text) and the run does not start: Step must not be called.
   void BeginAll(RunHost& host);
 
-  // Converts the picture in the preview: encodes it (EncodeArgb4444 from the file when the preview
-  // is a PNG and "aRGB PNG  " is ticked, else the chosen format), appends the bytes to the output
-  // bin, adds the row "{W, H, 0xADDRESS, 0xSIZE},//" + selected entry to the memo and moves the
-  // address on (also when the bytes could not be written: "The file does not exist." /
-  // "The file might not be accessibl." are shown and the run goes on). Then it selects and loads
-  // the next entry and returns true (arm 50 ms), or, after the last picture, writes the address
-  // list from the memo text, shows "Convert ok" and returns false.
+  // Converts the current picture (host.EncodeCurrent), shows its messages, appends its bytes to the
+  // run's temporary bin, adds the row "{W, H, 0xADDRESS, 0xSIZE},//" + selected entry to the memo
+  // and moves the address on (also when the bytes could not be written: "The file does not exist."
+  // / "The file might not be accessibl." are shown and the run goes on, but can no longer commit).
+  // Then it loads the next entry (host.LoadEntry) and returns true (arm 50 ms), or, after the last
+  // picture, writes the address list from host.AddressLines() and puts bin and list in place
+  // together, shows "Convert ok" and returns false.
   // A picture that cannot be loaded or encoded adds "Fail to convert " + selected entry to the memo
-  // and ends the run (returns false; no address list, no "Convert ok"; the bin keeps the pictures
-  // written so far).
+  // and ends the run as Failed (returns false; no "Convert ok"). A Progress that returns false ends
+  // it as Stopped. A run that fails, is stopped or is abandoned (Exit) leaves the old bin and list
+  // exactly as they were.
   bool Step(RunHost& host);
 
   // True between a start and the step that ends the run.
@@ -101,6 +144,8 @@ class ConversionRun {
   std::int32_t PicturesToDo() const { return m_toDo; }
   // Offset of the current picture in the output bin (sum of the sizes finished so far).
   std::uint32_t Address() const { return m_address; }
+  // How the last run ended (Stopped while it runs).
+  RunOutcome Outcome() const { return m_outcome; }
   // Result of the last append and of the address list write (Written until one fails).
   output::WriteResult LastAppend() const { return m_lastAppend; }
   output::WriteResult LastAddressList() const { return m_lastAddressList; }
@@ -108,6 +153,7 @@ class ConversionRun {
  private:
   void Begin(RunHost& host, std::int32_t toDo);
   bool Fail(RunHost& host, const std::string& reason);
+  bool Finish(RunHost& host);
 
   std::string m_outputName;
   std::optional<output::BinWriter> m_bin;
@@ -115,6 +161,7 @@ class ConversionRun {
   std::int32_t m_done = 0;
   std::int32_t m_toDo = 1;
   std::uint32_t m_address = 0;
+  RunOutcome m_outcome = RunOutcome::Stopped;
   output::WriteResult m_lastAppend = output::WriteResult::Written;
   output::WriteResult m_lastAddressList = output::WriteResult::Written;
 };

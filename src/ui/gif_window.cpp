@@ -281,7 +281,11 @@ void TForm6::StartRun(bool all) {
   if (chosen) {
     name = PathBytes(*chosen);
   }
-  if (m_run.ChooseOutput(name, *m_host) != gif::ChooseResult::Proceed) {
+  std::vector<std::string> inputs;
+  for (int i = 0; i < m_listBox1->count(); ++i) {
+    inputs.push_back(PathBytes(m_folder + m_listBox1->item(i)->text()));
+  }
+  if (m_run.ChooseOutput(name, *m_host, inputs) != gif::ChooseResult::Proceed) {
     return;
   }
   if (all) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "base/error.h"
+#include "base/files.h"
 #include "gif/gif_maker.h"
 #include "support/cli_runner.h"
 
@@ -139,12 +140,13 @@ TEST(GifRun, FramesAreTurnedMirroredAndPaddedAsTheOptionsSay) {
   }
 }
 
-TEST(GifRun, ABrokenFileEndsTheRunAndTheBinKeepsWhatWasWritten) {
+TEST(GifRun, ABrokenFileEndsTheRunAndLeavesTheOldPair) {
   TempDir dir;
   WriteBytes(dir / "a.gif", MakeGif(1, 1, kColors, {{0, 0, 1, 1, {1}}}));
   WriteBytes(dir / "b.gif", Bytes{'G', 'I', 'F', '8', '9', 'a', 1});
   WriteBytes(dir / "c.gif", MakeGif(1, 1, kColors, {{0, 0, 1, 1, {2}}}));
   test::WriteText(dir / "out-Addr.txt", "old list");
+  WriteBytes(dir / "out.bin", Bytes{1, 2, 3});
   RecordingHost host;
   GifRun run;
   ASSERT_EQ(run.ChooseOutput((dir / "out.bin").string(), host), ChooseResult::Proceed);
@@ -153,10 +155,40 @@ TEST(GifRun, ABrokenFileEndsTheRunAndTheBinKeepsWhatWasWritten) {
   EXPECT_EQ(host.memo, (std::vector<std::string>{"//0", "{1, 1, 0x00000000, 0x00000002},//a.gif-Frames0\n",
                                                  "//1", "Fail to convert b.gif"}));
   EXPECT_EQ(host.reasons, (std::vector<std::string>{"The file is not a GIF picture."}));
-  EXPECT_EQ(ReadBytes(dir / "out.bin"), (Bytes{0x00, 0xF8}));
+  EXPECT_EQ(ReadBytes(dir / "out.bin"), (Bytes{1, 2, 3}));
+  EXPECT_EQ(run.Outcome(), picture::RunOutcome::Failed);
   const Bytes list = ReadBytes(dir / "out-Addr.txt");
   EXPECT_EQ(std::string(list.begin(), list.end()), "old list");
   EXPECT_EQ(host.messages, (std::vector<std::string>{"Start to convert, please wait..."}));
+}
+
+TEST(GifRun, OldPairStaysWhenAWriteOrTheCommitFails) {
+  TempDir dir;
+  WriteBytes(dir / "a.gif", MakeGif(1, 1, kColors, {{0, 0, 1, 1, {1}}, {0, 0, 1, 1, {2}}}));
+  for (const FileFaults faults :
+       {FileFaults{.failWrite = 2}, FileFaults{.failWrite = 3}, FileFaults{.failCommit = true}}) {
+    WriteBytes(dir / "out.bin", Bytes{1, 2, 3});
+    test::WriteText(dir / "out-Addr.txt", "old list");
+    RecordingHost host;
+    GifRun run;
+    ASSERT_EQ(run.ChooseOutput((dir / "out.bin").string(), host), ChooseResult::Proceed);
+    picture::RgbImage canvas;
+    SetFileFaults(faults);
+    RunAll(run, {dir / "a.gif"}, canvas, host);
+    SetFileFaults({});
+    EXPECT_EQ(run.Outcome(), picture::RunOutcome::Failed);
+    EXPECT_EQ(ReadBytes(dir / "out.bin"), (Bytes{1, 2, 3}));
+    EXPECT_EQ(ReadBytes(dir / "out-Addr.txt").size(), 8U);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 3);
+  }
+  // An output that is one of the GIFs is refused before anything is written.
+  RecordingHost host;
+  GifRun run;
+  EXPECT_EQ(run.ChooseOutput((dir / "a.gif").string(), host, {(dir / "a.gif.bin").string()}),
+            ChooseResult::BadName);
+  EXPECT_EQ(host.messages,
+            (std::vector<std::string>{"The output " + (dir / "a.gif.bin").string() +
+                                      " would overwrite the input " + (dir / "a.gif.bin").string() + "."}));
 }
 
 TEST(GifRun, SingleConvertTakesOnlyTheSelectedEntryAndStartsAFreshBin) {

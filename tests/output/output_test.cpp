@@ -5,6 +5,7 @@
 
 #include "base/codepage.h"
 #include "base/error.h"
+#include "base/files.h"
 #include "output/address_list.h"
 #include "output/bin_writer.h"
 #include "output/output_names.h"
@@ -89,10 +90,12 @@ TEST(AddressList, WritesCrLfLinesInTheSystemCodePageAndReplacesWhole) {
             (std::vector<std::string>{"The file does not exist.", "The file might not be accessibl."}));
 }
 
-TEST(BinWriter, FirstItemReplacesTheOldBinAndLaterItemsAppend) {
+TEST(BinWriter, BinAndListAppearTogetherAtTheCommit) {
   test::TempDir dir;
   const auto bin = dir / "Picture-x.bin";
+  const auto list = dir / "Picture-x-Addr.txt";
   test::WriteBytes(bin, Bytes(100, 0xAA));
+  test::WriteText(list, "old");
   Messages messages;
   for (int run = 0; run < 2; ++run) {
     BinWriter writer(bin.string());
@@ -100,38 +103,69 @@ TEST(BinWriter, FirstItemReplacesTheOldBinAndLaterItemsAppend) {
     EXPECT_EQ(writer.Append(Bytes{}, messages.Sink()), WriteResult::Written);
     EXPECT_EQ(writer.Append(Bytes{3}, messages.Sink()), WriteResult::Written);
     EXPECT_EQ(writer.BytesWritten(), 3U);
+    // Until the commit the old pair stays as it was.
+    EXPECT_EQ(test::ReadBytes(bin).size(), run == 0 ? 100U : 3U);
+    EXPECT_EQ(writer.Commit({"row"}, messages.Sink()), WriteResult::Written);
+    EXPECT_TRUE(writer.Committed());
     // A second run to the same name gives the same bin, not a longer one.
     EXPECT_EQ(test::ReadBytes(bin), (Bytes{1, 2, 3}));
+    EXPECT_EQ(test::ReadBytes(list), (Bytes{'r', 'o', 'w', '\r', '\n'}));
   }
-  // A run whose only item is empty still replaces the old bin.
+  // A run without items commits an empty bin; one never committed changes nothing.
+  {
+    BinWriter abandoned(bin.string());
+    EXPECT_EQ(abandoned.Append(Bytes{9, 9, 9, 9}, messages.Sink()), WriteResult::Written);
+  }
   BinWriter empty(bin.string());
-  EXPECT_EQ(empty.Append(Bytes{}, messages.Sink()), WriteResult::Written);
+  EXPECT_EQ(test::ReadBytes(bin).size(), 3U);
+  EXPECT_EQ(empty.Commit({}, messages.Sink()), WriteResult::Written);
   EXPECT_TRUE(test::ReadBytes(bin).empty());
+  EXPECT_TRUE(test::ReadBytes(list).empty());
   EXPECT_TRUE(messages.seen.empty());
+  // Nothing but the pair is left in the folder.
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 2);
 }
 
-TEST(BinWriter, ReportsEveryItemThatCannotBeWritten) {
+TEST(BinWriter, ReportsEveryItemThatCannotBeWrittenAndKeepsTheOldPair) {
   test::TempDir dir;
   Messages messages;
   BinWriter nameless("");
   EXPECT_EQ(nameless.Append(Bytes{1}, messages.Sink()), WriteResult::NoOutputName);
+  EXPECT_EQ(nameless.Commit({}, messages.Sink()), WriteResult::NoOutputName);
   BinWriter lost((dir / "missing" / "x.bin").string());
   EXPECT_EQ(lost.Append(Bytes{1}, messages.Sink()), WriteResult::NotAccessible);
   EXPECT_EQ(lost.Append(Bytes{2}, messages.Sink()), WriteResult::NotAccessible);
   EXPECT_FALSE(lost.Begun());
+  EXPECT_EQ(lost.Commit({}, messages.Sink()), WriteResult::NotAccessible);
   EXPECT_EQ(messages.seen,
-            (std::vector<std::string>{"The file does not exist.", "The file might not be accessibl.",
+            (std::vector<std::string>{"The file does not exist.", "The file does not exist.",
+                                      "The file might not be accessibl.", "The file might not be accessibl.",
                                       "The file might not be accessibl."}));
 
-  // A bin that turns read-only during the run keeps the items it had.
-  if (::geteuid() != 0) {
-    const auto bin = dir / "ro.bin";
-    BinWriter writer(bin.string());
-    ASSERT_EQ(writer.Append(Bytes{7, 7}, messages.Sink()), WriteResult::Written);
-    ::chmod(bin.c_str(), 0444);
-    EXPECT_EQ(writer.Append(Bytes{8}, messages.Sink()), WriteResult::NotAccessible);
-    EXPECT_EQ(test::ReadBytes(bin), (Bytes{7, 7}));
-  }
+  // A disk that fills up during the run: the item is reported, the run can no longer commit and
+  // the old pair stays.
+  const auto bin = dir / "full.bin";
+  test::WriteBytes(bin, Bytes{7, 7});
+  test::WriteText(dir / "full-Addr.txt", "old");
+  messages.seen.clear();
+  BinWriter writer(bin.string());
+  ASSERT_EQ(writer.Append(Bytes{1}, messages.Sink()), WriteResult::Written);
+  SetFileFaults({.failWrite = 1});
+  EXPECT_EQ(writer.Append(Bytes{8}, messages.Sink()), WriteResult::NotAccessible);
+  EXPECT_EQ(writer.Append(Bytes{9}, messages.Sink()), WriteResult::NotAccessible);
+  EXPECT_TRUE(writer.ItemLost());
+  EXPECT_EQ(writer.Commit({"row"}, messages.Sink()), WriteResult::NotAccessible);
+  EXPECT_EQ(messages.seen, std::vector<std::string>(3, "The file might not be accessibl."));
+  EXPECT_EQ(test::ReadBytes(bin), (Bytes{7, 7}));
+  EXPECT_EQ(test::ReadBytes(dir / "full-Addr.txt"), (Bytes{'o', 'l', 'd'}));
+  // A commit that fails leaves the old pair too.
+  BinWriter failing(bin.string());
+  ASSERT_EQ(failing.Append(Bytes{1}, messages.Sink()), WriteResult::Written);
+  SetFileFaults({.failCommit = true});
+  EXPECT_EQ(failing.Commit({"row"}, messages.Sink()), WriteResult::NotAccessible);
+  EXPECT_EQ(test::ReadBytes(bin), (Bytes{7, 7}));
+  EXPECT_EQ(test::ReadBytes(dir / "full-Addr.txt"), (Bytes{'o', 'l', 'd'}));
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 2);
 }
 
 }  // namespace

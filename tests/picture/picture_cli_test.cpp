@@ -86,14 +86,15 @@ TEST(PictureCli, FailuresGiveTheirMessageAndStatusOne) {
       {{"picture", "--format", "rgb565", "-o", (dir / "x").string(), good}, "--format"},
   };
   std::filesystem::create_directories(dir / "empty");
+  panelix::test::WriteText(dir / "x.bin", "old");
   for (const auto& c : cases) {
     SCOPED_TRACE(c.args.back());
     const auto r = RunCli(c.args);
     EXPECT_NE(r.exitCode, 0);
     EXPECT_NE(r.err.find(c.err), std::string::npos) << r.err;
   }
-  // The first case kept the good picture and wrote no address list.
-  EXPECT_EQ(ReadBytes(dir / "x.bin").size(), 2U);
+  // No case touched the old bin or wrote an address list.
+  EXPECT_EQ(ReadBytes(dir / "x.bin").size(), 3U);
   EXPECT_FALSE(std::filesystem::exists(dir / "x-Addr.txt"));
 }
 

@@ -3,6 +3,7 @@
 #include <deque>
 
 #include "base/error.h"
+#include "base/files.h"
 #include "fixtures.h"
 #include "output/address_list.h"
 #include "output/output_names.h"
@@ -112,7 +113,7 @@ TEST(ConversionRun, AllConvertWritesBinRowsAndAddressList) {
   EXPECT_EQ(Text(panelix::test::ReadBytes(dir / "Picture-set-Addr.txt")), rows[0] + "\r\n");
 }
 
-TEST(ConversionRun, AFailingPictureEndsTheRunAndKeepsWhatWasWritten) {
+TEST(ConversionRun, AFailingPictureEndsTheRunAndLeavesTheOldPair) {
   panelix::test::TempDir dir;
   FakeWindow window;
   for (int i = 0; i < 4; ++i) {
@@ -120,15 +121,73 @@ TEST(ConversionRun, AFailingPictureEndsTheRunAndKeepsWhatWasWritten) {
     panelix::test::WriteBytes(path, i == 2 ? Bytes{'B', 'M', 0} : GreyBmp(2, 0x80));
     window.list.push_back(path);
   }
+  panelix::test::WriteText(dir / "Picture-x.bin", "old bin");
   panelix::test::WriteText(dir / "Picture-x-Addr.txt", "old");
   ConversionRun run;
   EXPECT_EQ(window.RunAll(run, (dir / "Picture-x.bin").string()), 2);
   ASSERT_EQ(window.memo.size(), 3U);
   EXPECT_EQ(window.memo[2], "Fail to convert " + window.list[2]);
-  EXPECT_EQ(panelix::test::ReadBytes(dir / "Picture-x.bin").size(), 8U);
+  EXPECT_EQ(Text(panelix::test::ReadBytes(dir / "Picture-x.bin")), "old bin");
   EXPECT_EQ(Text(panelix::test::ReadBytes(dir / "Picture-x-Addr.txt")), "old");
   EXPECT_EQ(window.messages, std::vector<std::string>{"Start to convert, please wait..."});
   EXPECT_FALSE(run.Running());
+  EXPECT_EQ(run.Outcome(), RunOutcome::Failed);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 6);
+}
+
+TEST(ConversionRun, OldPairStaysWhenAWriteOrTheCommitFails) {
+  panelix::test::TempDir dir;
+  FakeWindow window;
+  for (int i = 0; i < 3; ++i) {
+    const auto path = (dir / ("p" + std::to_string(i) + ".bmp")).string();
+    panelix::test::WriteBytes(path, GreyBmp(2, 0x80));
+    window.list.push_back(path);
+  }
+  struct Case {
+    const char* name;
+    FileFaults faults;
+    std::vector<std::string> messages;
+  };
+  const std::string start = "Start to convert, please wait...";
+  const std::string lost = "The file might not be accessibl.";
+  const std::vector<Case> cases = {
+      {"second picture", {.failWrite = 2}, {start, lost, lost, lost, "Convert ok"}},
+      {"address list", {.failWrite = 4}, {start, lost, "Convert ok"}},
+      {"commit", {.failCommit = true}, {start, lost, "Convert ok"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    panelix::test::WriteText(dir / "Picture-x.bin", "old bin");
+    panelix::test::WriteText(dir / "Picture-x-Addr.txt", "old");
+    window.messages.clear();
+    ConversionRun run;
+    ASSERT_TRUE(run.CheckList(window));
+    ASSERT_EQ(run.ChooseOutput((dir / "Picture-x.bin").string(), window), ChooseResult::Proceed);
+    run.BeginAll(window);
+    SetFileFaults(c.faults);
+    while (run.Step(window)) {
+    }
+    SetFileFaults({});
+    EXPECT_EQ(run.Outcome(), RunOutcome::Failed);
+    EXPECT_EQ(window.messages, c.messages);
+    EXPECT_EQ(Text(panelix::test::ReadBytes(dir / "Picture-x.bin")), "old bin");
+    EXPECT_EQ(Text(panelix::test::ReadBytes(dir / "Picture-x-Addr.txt")), "old");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 5);
+  }
+}
+
+TEST(ConversionRun, RefusesAnOutputThatIsOneOfThePictures) {
+  panelix::test::TempDir dir;
+  FakeWindow window;
+  const auto path = (dir / "p.bin").string();
+  panelix::test::WriteBytes(path, GreyBmp(2, 0x80));
+  window.list = {path};
+  ConversionRun run;
+  EXPECT_EQ(run.ChooseOutput(path, window), ChooseResult::BadName);
+  EXPECT_EQ(window.messages,
+            std::vector<std::string>{"The output " + path + " would overwrite the input " + path + "."});
+  EXPECT_THROW(ConvertPictures({path}, window.options, path, 1, NoMessage), Error);
+  EXPECT_EQ(panelix::test::ReadBytes(path), GreyBmp(2, 0x80));
 }
 
 TEST(ConversionRun, LostBytesStillMoveTheAddressOn) {
@@ -148,6 +207,7 @@ TEST(ConversionRun, LostBytesStillMoveTheAddressOn) {
                                       "Convert ok"}));
   EXPECT_EQ(run.LastAppend(), output::WriteResult::NotAccessible);
   EXPECT_EQ(run.LastAddressList(), output::WriteResult::NotAccessible);
+  EXPECT_EQ(run.Outcome(), RunOutcome::Failed);
 }
 
 TEST(ConversionRun, StartsAndSingleConvert) {
@@ -254,13 +314,30 @@ TEST(Batch, ParallelBatchMatchesTheWindowsRun) {
     EXPECT_EQ(panelix::test::ReadBytes(output::AddressListName(name)),
               panelix::test::ReadBytes(dir / "run-Addr.txt"));
   }
-  // A broken picture stops the batch after the ones before it.
+  // A broken picture stops the batch after the ones before it; the old pair stays.
   panelix::test::WriteBytes(paths[4], {1, 2, 3});
-  const BatchResult broken = ConvertPictures(paths, window.options, (dir / "b.bin").string(), 4, NoMessage);
+  panelix::test::WriteText(dir / "batch4.bin", "old");
+  const BatchResult broken =
+      ConvertPictures(paths, window.options, (dir / "batch4.bin").string(), 4, NoMessage);
   EXPECT_FALSE(broken.ok);
+  EXPECT_EQ(broken.outcome, RunOutcome::Failed);
   EXPECT_EQ(broken.converted, 4);
   EXPECT_EQ(broken.failedPath, paths[4]);
-  EXPECT_FALSE(std::filesystem::exists(dir / "b-Addr.txt"));
+  EXPECT_EQ(Text(panelix::test::ReadBytes(dir / "batch4.bin")), "old");
+  EXPECT_EQ(panelix::test::ReadBytes(dir / "batch4-Addr.txt"),
+            panelix::test::ReadBytes(dir / "run-Addr.txt"));
+
+  // A stop asked for by the progress callback ends the batch and writes nothing.
+  std::int64_t calls = 0;
+  const BatchResult stopped = ConvertPictures(paths, window.options, (dir / "s.bin").string(), 2, NoMessage,
+                                              [&calls](std::int64_t done, std::int64_t) {
+                                                ++calls;
+                                                return done < 2;
+                                              });
+  EXPECT_EQ(stopped.outcome, RunOutcome::Stopped);
+  EXPECT_EQ(calls, 2);
+  EXPECT_FALSE(std::filesystem::exists(dir / "s.bin"));
+  EXPECT_FALSE(std::filesystem::exists(dir / "s-Addr.txt"));
 }
 
 }  // namespace
