@@ -197,7 +197,7 @@ void ReplacingFile::WriteRepeated(std::uint8_t value, std::uint64_t count) {
   }
 }
 
-std::uint64_t ReplacingFile::AppendFrom(int fd, std::uint64_t count) {
+std::uint64_t ReplacingFile::AppendFrom(int fd, std::uint64_t count, const std::string& readMessage) {
   if (m_fd < 0 || m_prepared) {
     throw Error(m_message);
   }
@@ -209,31 +209,34 @@ std::uint64_t ReplacingFile::AppendFrom(int fd, std::uint64_t count) {
         static_cast<std::size_t>(std::min<std::uint64_t>(count - copied, std::uint64_t{1} << 30));
     ssize_t n = -1;
     if (InjectedWriteFault()) {
-      errno = ENOSPC;
-    } else if (inKernel) {
+      Fail();
+    }
+    if (inKernel) {
       n = ::copy_file_range(fd, nullptr, m_fd, nullptr, want, 0);
-      if (n < 0 && (errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP ||
-                    errno == EBADF || errno == EPERM)) {
-        // Not possible between these two files: copy through a buffer instead.
+      if (n < 0 && errno != EINTR) {
+        // Not possible between these two files, or one of them failed: go on through a buffer,
+        // which also tells a failing read from a failing write.
         inKernel = false;
         buffer.resize(std::size_t{1} << 20);
         continue;
       }
     } else {
       n = ::read(fd, buffer.data(), std::min(want, buffer.size()));
+      if (n < 0 && errno != EINTR) {
+        const std::string message = readMessage.empty() ? m_message : readMessage;
+        Discard();
+        throw Error(message);
+      }
       if (n > 0) {
         try {
           WriteAll(m_fd, buffer.data(), static_cast<std::size_t>(n));
         } catch (const std::system_error&) {
-          n = -1;
+          Fail();
         }
       }
     }
-    if (n < 0 && errno == EINTR) {
-      continue;
-    }
     if (n < 0) {
-      Fail();
+      continue;  // interrupted
     }
     if (n == 0) {
       break;
@@ -249,6 +252,11 @@ void ReplacingFile::Prepare() {
     throw Error(m_message);
   }
   if (InjectedCommitFault()) {
+    Fail();
+  }
+  // A folder in the target's place would refuse the rename; find out before any output is renamed.
+  struct stat st {};
+  if (::stat(m_target.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
     Fail();
   }
   if (m_temp.empty()) {

@@ -41,8 +41,9 @@ class ReplacingFile {
   // Appends up to count bytes of the file open as fd, read from its current offset, copied inside
   // the kernel where the file systems allow it (no user-space buffer then). Returns the bytes
   // appended, fewer than count only when that file ends first. Throws panelix::Error with the
-  // message when reading or writing fails.
-  std::uint64_t AppendFrom(int fd, std::uint64_t count);
+  // message when writing fails, and with readMessage (the message when it is empty) when reading
+  // that file fails.
+  std::uint64_t AppendFrom(int fd, std::uint64_t count, const std::string& readMessage = {});
   // Bytes written so far.
   std::uint64_t Size() const { return m_size; }
   const std::filesystem::path& Target() const { return m_target; }

@@ -16,6 +16,13 @@ using ProgressFn = std::function<bool(std::int64_t done, std::int64_t total)>;
 // stderr).
 using MessageFn = std::function<void(const std::string& text)>;
 
+// How a run ended; the exit status of a command comes from it.
+enum class RunOutcome {
+  Succeeded,  // every item done and the outputs put in place
+  Failed,     // an item failed or an output could not be written; the old files stay
+  Stopped,    // stopped by its progress callback, or never ended; the old files stay
+};
+
 inline bool NoProgress(std::int64_t /*done*/, std::int64_t /*total*/) {
   return true;
 }

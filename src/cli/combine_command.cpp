@@ -81,15 +81,10 @@ std::vector<combiner::CombineSlot> Slots(const std::vector<std::string>& argumen
 
 int RunCombine(const CombineState& state) {
   const auto slots = Slots(state.files);
-  bool listFailed = false;
-  combiner::CombineFiles(
-      slots, state.output, [](const std::string&) {},
-      [&listFailed](const std::string& text) {
-        PrintMessage(text);
-        listFailed = true;
-      },
+  const combiner::CombineResult result = combiner::CombineFiles(
+      slots, state.output, [](const std::string&) {}, [](const std::string& text) { PrintMessage(text); },
       TerminalProgress("Combine"));
-  return listFailed ? 1 : 0;
+  return result.outcome == RunOutcome::Succeeded ? 0 : 1;
 }
 
 SubcommandAction Setup(CLI::App& app) {
@@ -105,8 +100,8 @@ SubcommandAction Setup(CLI::App& app) {
       ->type_name("FILE[@START]")
       ->expected(1, combiner::kSlotCount);
   app.footer(
-      "Gaps before a START are filled with 0xFF; a START inside the previous file places the file right "
-      "after it.\nExample: panelix combine -o Flash Bootloader.bin Picture-main.bin@0x1000");
+      "Gaps before a START are filled with 0xFF; a START inside or before the previous file is "
+      "refused.\nExample: panelix combine -o Flash Bootloader.bin Picture-main.bin@0x1000");
   return [state] { return RunCombine(*state); };
 }
 

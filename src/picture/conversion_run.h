@@ -37,12 +37,7 @@ bool EncodesAsArgb4444(PictureKind kind, const ConvertOptions& options);
 ConvertedPicture EncodeLoadedPicture(const RgbImage& image, const PngPicture* png, Rotation loadRotation,
                                      const ConvertOptions& options, const ProgressFn& progress = NoProgress);
 
-// How a run ended.
-enum class RunOutcome {
-  Succeeded,  // every item converted, the outputs committed
-  Failed,     // an item failed or an output could not be written; the old files stay
-  Stopped,    // stopped by its progress callback (or never ended); the old files stay
-};
+using panelix::RunOutcome;
 
 // What a conversion run needs from the main window. The run calls these at the moments the window
 // would act itself; the window answers from its controls and shows what it is told.

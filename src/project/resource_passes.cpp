@@ -186,7 +186,7 @@ void ResourcePasses::RunPictureLike(BinKind kind) {
     }
     const std::uint64_t size = SizeOf(name);
     if (!full && size > 0) {
-      ReadRows(kind, name, isSetKind ? SetCount(m_sets, kind) : 0);
+      ReadRows(kind, name, size, isSetKind ? SetCount(m_sets, kind) : 0);
     }
     Place(name, kind, size);
     if (isSetKind && !full) {
@@ -199,7 +199,28 @@ void ResourcePasses::RunPictureLike(BinKind kind) {
   }
 }
 
-void ResourcePasses::ReadRows(BinKind kind, const std::string& name, int setIndex) {
+void ResourcePasses::CheckRowsFillTheBin(const std::vector<std::string>& lines,
+                                         const std::filesystem::path& listPath, const std::string& name,
+                                         std::uint64_t binSize) const {
+  // A list that does not describe its bin would give picture entries pointing into other bins.
+  std::uint64_t total = 0;
+  int rows = 0;
+  for (const std::string& line : lines) {
+    if (const std::optional<AddressRowValues> row = ParseAddressRow(line)) {
+      total += row->values[3];
+      ++rows;
+    }
+  }
+  if (rows == 0) {
+    throw Error(listPath.string() + " has no valid row for " + PathOf(name).string() + "!");
+  }
+  if (total != binSize) {
+    throw Error("The rows of " + listPath.string() + " add up to " + std::to_string(total) + " bytes, but " +
+                PathOf(name).string() + " holds " + std::to_string(binSize) + " bytes!");
+  }
+}
+
+void ResourcePasses::ReadRows(BinKind kind, const std::string& name, std::uint64_t binSize, int setIndex) {
   const std::filesystem::path listPath = PathOf(output::AddressListName(name));
   const std::string failure = "Open " + listPath.string() + " fail!";
   const std::vector<std::string> lines =
@@ -208,6 +229,7 @@ void ResourcePasses::ReadRows(BinKind kind, const std::string& name, int setInde
     throw Error(failure);
   }
   const auto index = static_cast<std::size_t>(setIndex);
+  CheckRowsFillTheBin(lines, listPath, name, binSize);
   for (std::size_t j = 0; j < lines.size(); ++j) {
     const std::optional<AddressRowValues> row = ParseAddressRow(lines[j]);
     if (!row) {

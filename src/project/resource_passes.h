@@ -64,7 +64,11 @@ class ResourcePasses {
   std::uint64_t SizeOf(const std::string& name) const;
   void Place(const std::string& name, infoblock::BinKind kind, std::uint64_t size);
   void RunPictureLike(infoblock::BinKind kind);
-  void ReadRows(infoblock::BinKind kind, const std::string& name, int setIndex);
+  void ReadRows(infoblock::BinKind kind, const std::string& name, std::uint64_t binSize, int setIndex);
+  // Throws panelix::Error naming the list and the bin when the list has no valid row or its rows'
+  // lengths do not add up to the bin's size.
+  void CheckRowsFillTheBin(const std::vector<std::string>& lines, const std::filesystem::path& listPath,
+                           const std::string& name, std::uint64_t binSize) const;
   void RunFont();
   void RunSound();
   void RunCursor();

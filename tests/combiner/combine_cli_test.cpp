@@ -36,6 +36,9 @@ TEST(CombineCli, RefusesWhatTheWindowCouldNotDo) {
       {{"a.bin@16"}, "The first file starts at 0: a.bin@16\n"},
       {{"a.bin", "a.bin@-5"}, "'-5' is not a valid integer value\n"},
       {{"a.bin", "missing.bin"}, "The file might not be accessibl. missing.bin\n"},
+      {{"a.bin", "a.bin@2"},
+       "The file a.bin cannot start at 0x00000002, inside or before the file a.bin, which ends at "
+       "0x00000004.\n"},
   };
   for (const auto& [files, message] : cases) {
     SCOPED_TRACE(message);

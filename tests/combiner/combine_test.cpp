@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "base/error.h"
+#include "base/files.h"
 #include "combiner/combine.h"
 #include "support/cli_runner.h"
 
@@ -75,12 +76,6 @@ TEST_F(CombineTest, PlacesFilesAtTheirStartsWithGapsOverlapsShortAndLongFiles) {
       {"gap of 0xFF",
        {Slot("a.bin", 0, 0x100), Slot("b.bin", 512, 0x10)},
        Join({Repeat(0xA1, 256), Repeat(0xFF, 256), Repeat(0xB2, 16)})},
-      {"overlap follows the previous file",
-       {Slot("a.bin", 0, 0x100), Slot("b.bin", 100, 0x10)},
-       Join({Repeat(0xA1, 256), Repeat(0xB2, 16)})},
-      {"gap measured from the previous start asked for, not where it landed",
-       {Slot("a.bin", 0, 0x100), Slot("b.bin", 100, 0x10), Slot("c.bin", 120, 8)},
-       Join({Repeat(0xA1, 256), Repeat(0xB2, 16), Repeat(0xFF, 4), Repeat(0xC3, 8)})},
       {"short file padded with 0x00, long file cut",
        {Slot("c.bin", 0, 12), Slot("a.bin", 20, 3)},
        Join({Repeat(0xC3, 8), Repeat(0x00, 4), Repeat(0xFF, 8), Repeat(0xA1, 3)})},
@@ -94,16 +89,40 @@ TEST_F(CombineTest, PlacesFilesAtTheirStartsWithGapsOverlapsShortAndLongFiles) {
     EXPECT_EQ(test::ReadBytes(m_dir / "out.bin"), c.expected);
     EXPECT_EQ(m_rows.size(), c.slots.size());
     EXPECT_TRUE(result.addressListWritten);
+    EXPECT_EQ(result.outcome, RunOutcome::Succeeded);
   }
+}
+
+TEST_F(CombineTest, AStartInsideOrBeforeThePreviousFileIsRefused) {
+  test::WriteBytes(m_dir / "out.bin", Repeat(0x55, 4));
+  const std::string a = (m_dir / "a.bin").string();
+  const std::string b = (m_dir / "b.bin").string();
+  struct Case {
+    std::vector<CombineSlot> slots;
+    std::string message;
+  };
+  const std::vector<Case> cases{
+      {{Slot("a.bin", 0, 0x100), Slot("b.bin", 100, 0x10)},
+       "The file " + b + " cannot start at 0x00000064, inside or before the file " + a +
+           ", which ends at 0x00000100."},
+      {{Slot("c.bin", 0, 8), Slot("a.bin", 0x200, 0x100), Slot("b.bin", 0x20, 0x10)},
+       "The file " + b + " cannot start at 0x00000020, inside or before the file " + a +
+           ", which ends at 0x00000300."},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(ErrorOf([&] { Combine(c.slots); }), c.message);
+    EXPECT_TRUE(m_rows.empty());
+  }
+  EXPECT_EQ(test::ReadBytes(m_dir / "out.bin"), Repeat(0x55, 4));
 }
 
 TEST_F(CombineTest, RowsShowTheAddressesAskedForAndGoToTheAddressList) {
   test::WriteBytes(m_dir / "all.bin", Repeat(0x77, 5000));
   test::WriteText(m_dir / "all-Addr.txt", std::string(3000, 'x'));
-  const auto result = Combine({Slot("a.bin", 0, 0x100), Slot("b.bin", 100, 0x10)}, "all");
+  const auto result = Combine({Slot("a.bin", 0, 0x100), Slot("b.bin", 0x100, 0x10)}, "all");
   const std::string a = (m_dir / "a.bin").string();
   const std::string b = (m_dir / "b.bin").string();
-  const std::vector<std::string> rows{"{0x00000000, 0x00000100}, //" + a, "{0x00000064, 0x00000010}, //" + b};
+  const std::vector<std::string> rows{"{0x00000000, 0x00000100}, //" + a, "{0x00000100, 0x00000010}, //" + b};
   EXPECT_EQ(m_rows, rows);
   EXPECT_EQ(result.rows, rows);
   // Both files replaced whole, however long they were.
@@ -127,33 +146,84 @@ TEST_F(CombineTest, FailuresSayWhatFailedAndKeepWhatTheyShould) {
             "Can't open " + missingFolder);
   EXPECT_EQ(test::ReadBytes(m_dir / "out.bin"), Repeat(0x55, 4));
 
-  // A file that cannot be opened: the earlier slots are in the output, no address list.
+  // A file that cannot be opened: the old output stays, no address list.
   const std::vector<CombineSlot> slots{
-      Slot("a.bin", 0, 0x100), {missingFolder, 0x200, 4}, Slot("c.bin", 0, 8)};
+      Slot("a.bin", 0, 0x100), {missingFolder, 0x200, 4}, Slot("c.bin", 0x300, 8)};
   EXPECT_EQ(ErrorOf([&] { Combine(slots); }), "Can't open " + missingFolder);
-  EXPECT_EQ(test::ReadBytes(m_dir / "out.bin"), Repeat(0xA1, 0x100));
+  EXPECT_EQ(test::ReadBytes(m_dir / "out.bin"), Repeat(0x55, 4));
   EXPECT_EQ(m_rows.size(), 1U);
   EXPECT_FALSE(std::filesystem::exists(m_dir / "out-Addr.txt"));
 
-  // The address list's name is taken by a folder: the output is complete, the user is told.
+  // The address list's name is taken by a folder: the user is told and the output stays as it was.
   std::filesystem::create_directory(m_dir / "dir-Addr.txt");
   const auto result = Combine({Slot("c.bin", 0, 8)}, "dir");
   EXPECT_FALSE(result.addressListWritten);
+  EXPECT_EQ(result.outcome, RunOutcome::Failed);
   EXPECT_EQ(m_messages, std::vector<std::string>{"The file might not be accessibl."});
-  EXPECT_EQ(test::ReadBytes(m_dir / "dir.bin"), Repeat(0xC3, 8));
+  EXPECT_FALSE(std::filesystem::exists(m_dir / "dir.bin"));
 }
 
-TEST_F(CombineTest, AFileThatVanishedIsCreatedEmptyAndCountsAsZeros) {
-  const auto result = Combine({Slot("c.bin", 0, 8), Slot("gone.bin", 10, 3)});
-  EXPECT_EQ(test::ReadBytes(m_dir / "out.bin"), Join({Repeat(0xC3, 8), Repeat(0xFF, 2), Repeat(0x00, 3)}));
-  EXPECT_TRUE(std::filesystem::exists(m_dir / "gone.bin"));
+TEST_F(CombineTest, AFailingWriteOrCommitLeavesTheOldOutputAndList) {
+  for (const FileFaults faults :
+       {FileFaults{.failWrite = 1}, FileFaults{.failWrite = 3}, FileFaults{.failCommit = true}}) {
+    test::WriteBytes(m_dir / "out.bin", Repeat(0x55, 4));
+    test::WriteText(m_dir / "out-Addr.txt", "old");
+    SetFileFaults(faults);
+    EXPECT_EQ(ErrorOf([&] {
+                Combine({Slot("a.bin", 0, 0x100), Slot("b.bin", 0x200, 0x10)});
+              }),
+              "Can't write " + (m_dir / "out.bin").string());
+    SetFileFaults({});
+    EXPECT_EQ(test::ReadBytes(m_dir / "out.bin"), Repeat(0x55, 4));
+    EXPECT_EQ(Text(m_dir / "out-Addr.txt"), "old");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(m_dir.Path()), {}), 5);
+  }
+}
+
+TEST_F(CombineTest, InputsThatGoMissingOrShrinkStopTheCombineAndAreNeverCreated) {
+  test::WriteBytes(m_dir / "out.bin", Repeat(0x55, 4));
+  const std::string gone = (m_dir / "gone.bin").string();
+  EXPECT_EQ(ErrorOf([&] { Combine({Slot("c.bin", 0, 8), Slot("gone.bin", 10, 3)}); }), "Can't open " + gone);
+  EXPECT_FALSE(std::filesystem::exists(gone));
   EXPECT_EQ(ChosenFileSize(m_dir / "a.bin"), 0x100);
+  EXPECT_EQ(ErrorOf([&] { ChosenFileSize(gone); }), "The file might not be accessibl.");
+  EXPECT_FALSE(std::filesystem::exists(gone));
   EXPECT_EQ(ErrorOf([&] { ChosenFileSize(m_dir.Path()); }), "The file might not be accessibl.");
+
+  // Removed while it is copied.
+  const std::string b = (m_dir / "b.bin").string();
+  EXPECT_EQ(ErrorOf([&] {
+              CombineFiles(
+                  std::vector<CombineSlot>{Slot("b.bin", 0, 0x10)}, (m_dir / "out").string(), [](auto&) {},
+                  NoMessage, [&](std::int64_t, std::int64_t) { return std::filesystem::remove(b) || true; });
+            }),
+            "Can't open " + b);
+  EXPECT_FALSE(std::filesystem::exists(b));
+
+  // Cut short while it is copied (a file larger than one piece of the copy).
+  const std::string big = (m_dir / "big.bin").string();
+  test::WriteBytes(big, Repeat(0x42, (1 << 24) + 100));
+  EXPECT_EQ(ErrorOf([&] {
+              CombineFiles(
+                  std::vector<CombineSlot>{Slot("big.bin", 0, (1 << 24) + 100)}, (m_dir / "out").string(),
+                  [](auto&) {}, NoMessage,
+                  [&](std::int64_t, std::int64_t) {
+                    std::filesystem::resize_file(big, 10);
+                    return true;
+                  });
+            }),
+            "Can't open " + big);
+  EXPECT_EQ(test::ReadBytes(m_dir / "out.bin"), Repeat(0x55, 4));
+  EXPECT_FALSE(std::filesystem::exists(m_dir / "out-Addr.txt"));
 }
 
-TEST_F(CombineTest, OutputMayBeOneOfItsOwnInputs) {
-  Combine({Slot("a.bin", 0, 0x100), Slot("b.bin", 0x100, 0x10)}, "a.bin");
-  EXPECT_EQ(test::ReadBytes(m_dir / "a.bin"), Join({Repeat(0xA1, 256), Repeat(0xB2, 16)}));
+TEST_F(CombineTest, OutputThatIsOneOfItsInputsIsRefused) {
+  const std::string a = (m_dir / "a.bin").string();
+  EXPECT_EQ(ErrorOf([&] {
+              Combine({Slot("a.bin", 0, 0x100), Slot("b.bin", 0x100, 0x10)}, "a.bin");
+            }),
+            "The output " + a + " would overwrite the input " + a + ".");
+  EXPECT_EQ(test::ReadBytes(m_dir / "a.bin"), Repeat(0xA1, 0x100));
 }
 
 }  // namespace

@@ -328,8 +328,8 @@ TEST(MakeBinTest, PictureTableContinuesAt0x7000AndStopsWhenFull) {
   EXPECT_EQ(Slice(block, 0x7000, 12),
             (std::vector<std::uint8_t>{0, 2, 0, 3, 0x00, 0x02, 0x01, 0x55, 0, 0, 0, 1}));
 
-  WriteBytes(dir / "Picture-full.bin", Pattern(1, 0));
-  WriteText(dir / "Picture-full-Addr.txt", EvenRows(infoblock::kMaxPictures + 1, 0));
+  WriteBytes(dir / "Picture-full.bin", Pattern(infoblock::kMaxPictures + 1, 0));
+  WriteText(dir / "Picture-full-Addr.txt", EvenRows(infoblock::kMaxPictures + 1, 1));
   EXPECT_THROW(
       {
         try {
@@ -361,6 +361,13 @@ TEST(MakeBinTest, FailuresStopBeforeAnythingIsWritten) {
   WriteText(dir / "Picture-empty-Addr.txt", "\r\n");
   WriteBytes(dir / "Picture-bad.bin", Pattern(4, 0));
   WriteText(dir / "Picture-bad-Addr.txt", "{12F, 2, 0x0, 0x4},//x\r\n");
+  // Lists that do not describe their bins: rows short of the bin, rows past it, no row at all.
+  WriteBytes(dir / "Picture-short.bin", Pattern(6, 0));
+  WriteText(dir / "Picture-short-Addr.txt", EvenRows(2, 2));
+  WriteBytes(dir / "Picture-long.bin", Pattern(3, 0));
+  WriteText(dir / "Picture-long-Addr.txt", EvenRows(2, 2));
+  WriteBytes(dir / "Picture-norow.bin", Pattern(4, 0));
+  WriteText(dir / "Picture-norow-Addr.txt", "//0\r\nFail to convert x.png\r\n");
   std::vector<std::string> missingKey = ProjectLines();
   missingKey.erase(missingKey.begin() + 10);  // YSIZE
   std::vector<std::string> badInfoNumber = ProjectLines();
@@ -378,6 +385,17 @@ TEST(MakeBinTest, FailuresStopBeforeAnythingIsWritten) {
       {{"Picture-nolist.bin"}, ProjectLines(), "Open " + dirText + "/Picture-nolist-Addr.txt fail!"},
       {{"Picture-empty.bin"}, ProjectLines(), "Open " + dirText + "/Picture-empty-Addr.txt fail!"},
       {{"Picture-bad.bin"}, ProjectLines(), "'12F' is not a valid integer value"},
+      {{"Picture-short.bin"},
+       ProjectLines(),
+       "The rows of " + dirText + "/Picture-short-Addr.txt add up to 4 bytes, but " + dirText +
+           "/Picture-short.bin holds 6 bytes!"},
+      {{"Picture-long.bin"},
+       ProjectLines(),
+       "The rows of " + dirText + "/Picture-long-Addr.txt add up to 4 bytes, but " + dirText +
+           "/Picture-long.bin holds 3 bytes!"},
+      {{"Picture-norow.bin"},
+       ProjectLines(),
+       dirText + "/Picture-norow-Addr.txt has no valid row for " + dirText + "/Picture-norow.bin!"},
       {{"Picture-a.bin"}, missingKey, "Module info error!"},
       {{"Picture-a.bin"}, {"[INFO]", "a", "b", "c", "d", "e"}, "Module info error!"},
       {{"Picture-a.bin"}, badInfoNumber, "'' is not a valid integer value"},
