@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include <filesystem>
 
 #include "bootloader/register_script.h"
@@ -77,6 +79,20 @@ TEST(BootloaderCli, BadNumbersFailWithTheWindowsMessagesAndWriteNothing) {
     EXPECT_EQ(result.err, message);
     EXPECT_EQ(test::ReadBytes(dir / "Bootloader.bin"), (std::vector<std::uint8_t>{1, 2, 3}));
   }
+}
+
+// What a command prints on its standard output is part of its result: a full standard output
+// is a failure, whatever the command.
+TEST(StandardOutput, AFullStandardOutputFailsTheCommand) {
+  if (!std::filesystem::exists("/dev/full")) {
+    GTEST_SKIP() << "no /dev/full";
+  }
+  test::TempDir dir;
+  const std::string command = "cd " + test::ShellQuote(dir.Path().string()) + " && " +
+                              test::ShellQuote(PANELIX_CLI) + " bootloader --hex >/dev/full 2>/dev/null";
+  const int status = std::system(command.c_str());
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 1);
 }
 
 }  // namespace
