@@ -176,11 +176,13 @@ int RunMake(const MakeState& state) {
   // The same name rules as the save dialogs: the report takes the name as typed.
   const std::string infoName = project::InfoBinName(state.info);
   const std::string flashName = project::InfoBinName(state.flash);
-  project::WriteInfoBin(infoName, image);
-  project::WriteReport(project::ReportName(state.info), image);
-  if (!project::WriteFlashImage(flashName, image, TerminalProgress("Flash image"))) {
+  // The info bin, report and image are put in place together, once all three are complete.
+  project::MakeOutputs outputs(image);
+  outputs.WriteInfo(infoName, project::ReportName(state.info));
+  if (!outputs.WriteImage(flashName, TerminalProgress("Flash image"))) {
     return 1;
   }
+  outputs.Commit();
   FinishTerminalProgress();
   PrintLayout(image, flashName);
   std::printf("  %s\n", project::BudgetText(budget).c_str());

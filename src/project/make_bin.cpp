@@ -48,29 +48,46 @@ class BinReader {
   int m_fd;
 };
 
-// Puts a finished image in place of path. The old image, if any, is first moved aside and removed
-// once the new one is in place: some file systems (ext4) write a file out at once when it is
-// renamed over another, which would make a large image several times slower to put in place than
-// to copy. Should the final rename fail, the old image is moved back.
-void CommitImage(ReplacingFile& image, const std::filesystem::path& path) {
-  std::error_code error;
-  if (!std::filesystem::exists(std::filesystem::symlink_status(path, error))) {
-    image.Commit();
-    return;
+// Writes the flash image into out; false when progress asked to stop.
+bool WriteImageInto(ReplacingFile& out, const BuiltImage& image, const ProgressFn& progress) {
+  std::int64_t total = static_cast<std::int64_t>(image.block->Size());
+  for (const PlacedBin& bin : image.bins) {
+    total += static_cast<std::int64_t>(bin.size);
   }
-  const std::filesystem::path aside = path.string() + ".old-" + std::to_string(::getpid());
-  std::filesystem::rename(path, aside, error);
-  if (error) {
-    image.Commit();
-    return;
+  out.Write(image.block->Written());
+  if (!progress(static_cast<std::int64_t>(out.Size()), total)) {
+    return false;
   }
-  try {
-    image.Commit();
-  } catch (...) {
-    std::filesystem::rename(aside, path, error);
-    throw;
+  std::vector<std::uint8_t> buffer(kCopyChunk);
+  for (const PlacedBin& bin : image.bins) {
+    const std::string cantOpen = "Can't open " + bin.path.string();
+    BinReader in(bin.path);
+    if (!in.IsOpen()) {
+      throw Error(cantOpen);
+    }
+    std::uint64_t copied = 0;
+    for (;;) {
+      const long n = in.Read(buffer);
+      if (n < 0) {
+        throw Error(cantOpen);
+      }
+      if (n == 0) {
+        break;
+      }
+      copied += static_cast<std::uint64_t>(n);
+      if (copied > bin.size) {
+        break;
+      }
+      out.Write(std::span<const std::uint8_t>(buffer.data(), static_cast<std::size_t>(n)));
+      if (!progress(static_cast<std::int64_t>(out.Size()), total)) {
+        return false;
+      }
+    }
+    if (copied != bin.size) {
+      throw Error(bin.path.string() + " has changed since Make Bin read it!");
+    }
   }
-  std::filesystem::remove(aside, error);
+  return true;
 }
 
 }  // namespace
@@ -144,46 +161,37 @@ void WriteReport(const std::filesystem::path& path, const BuiltImage& image) {
 }
 
 bool WriteFlashImage(const std::filesystem::path& path, const BuiltImage& image, const ProgressFn& progress) {
-  std::int64_t total = static_cast<std::int64_t>(image.block->Size());
-  for (const PlacedBin& bin : image.bins) {
-    total += static_cast<std::int64_t>(bin.size);
-  }
   ReplacingFile out(path, "Can't open " + path.string());
-  out.Write(image.block->Written());
-  if (!progress(static_cast<std::int64_t>(out.Size()), total)) {
+  if (!WriteImageInto(out, image, progress)) {
     return false;
   }
-  std::vector<std::uint8_t> buffer(kCopyChunk);
-  for (const PlacedBin& bin : image.bins) {
-    const std::string cantOpen = "Can't open " + bin.path.string();
-    BinReader in(bin.path);
-    if (!in.IsOpen()) {
-      throw Error(cantOpen);
-    }
-    std::uint64_t copied = 0;
-    for (;;) {
-      const long n = in.Read(buffer);
-      if (n < 0) {
-        throw Error(cantOpen);
-      }
-      if (n == 0) {
-        break;
-      }
-      copied += static_cast<std::uint64_t>(n);
-      if (copied > bin.size) {
-        break;
-      }
-      out.Write(std::span<const std::uint8_t>(buffer.data(), static_cast<std::size_t>(n)));
-      if (!progress(static_cast<std::int64_t>(out.Size()), total)) {
-        return false;
-      }
-    }
-    if (copied != bin.size) {
-      throw Error(bin.path.string() + " has changed since Make Bin read it!");
-    }
-  }
-  CommitImage(out, path);
+  out.Commit();
   return true;
+}
+
+void MakeOutputs::Check(const std::vector<std::filesystem::path>& more) {
+  std::vector<std::filesystem::path> inputs;
+  for (const PlacedBin& bin : m_image.bins) {
+    inputs.push_back(bin.path);
+  }
+  m_outputs.insert(m_outputs.end(), more.begin(), more.end());
+  CheckOutputsApart(inputs, m_outputs);
+}
+
+void MakeOutputs::WriteInfo(const std::filesystem::path& infoPath, const std::filesystem::path& reportPath) {
+  Check({infoPath, reportPath});
+  m_files.Add(infoPath, kCreateError).Write(m_image.block->Written());
+  m_files.Add(reportPath, kCreateError)
+      .Write(std::string_view(EncodeCodePage(m_image.report, SystemCodePage())));
+}
+
+bool MakeOutputs::WriteImage(const std::filesystem::path& path, const ProgressFn& progress) {
+  Check({path});
+  return WriteImageInto(m_files.Add(path, "Can't open " + path.string()), m_image, progress);
+}
+
+void MakeOutputs::Commit() {
+  m_files.Commit();
 }
 
 }  // namespace panelix::project

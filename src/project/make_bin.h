@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "base/error.h"
+#include "base/files.h"
 #include "base/progress.h"
 #include "infoblock/info_block.h"
 #include "infoblock/set_tables.h"
@@ -82,5 +83,29 @@ void WriteReport(const std::filesystem::path& path, const BuiltImage& image);
 // the image size; when it returns false the image is not written and false is returned.
 bool WriteFlashImage(const std::filesystem::path& path, const BuiltImage& image,
                      const ProgressFn& progress = NoProgress);
+
+// Make Bin's three outputs (info bin, report, flash image) written to temporary files and put in
+// place together by Commit(); until then, and when any step fails, the old files stay exactly as
+// they were. Every output is checked against the image's bins and the other outputs before it is
+// written: "The output X would overwrite the input Y." / "The outputs X and Y are the same file."
+class MakeOutputs {
+ public:
+  explicit MakeOutputs(const BuiltImage& image) : m_image(image) {}
+
+  // Writes the info bin and the report. Throws panelix::Error "open Creat file error!\n" when they
+  // cannot be written.
+  void WriteInfo(const std::filesystem::path& infoPath, const std::filesystem::path& reportPath);
+  // Writes the flash image as WriteFlashImage does; false when progress asked to stop.
+  bool WriteImage(const std::filesystem::path& path, const ProgressFn& progress = NoProgress);
+  // Puts every output written so far in place. Throws the failing output's message.
+  void Commit();
+
+ private:
+  void Check(const std::vector<std::filesystem::path>& more);
+
+  const BuiltImage& m_image;
+  OutputFiles m_files;
+  std::vector<std::filesystem::path> m_outputs;
+};
 
 }  // namespace panelix::project

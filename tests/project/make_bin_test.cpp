@@ -431,6 +431,65 @@ TEST(MakeBinTest, OutOfOrderCommandsStopWithTheirReport) {
                                       "New command 80h:", "80h#00:1,2,3", "80h#01:1,2,3", ""}));
 }
 
+TEST(MakeBinTest, InfoBinReportAndImageAppearTogetherOrNotAtAll) {
+  TempDir dir;
+  WriteBytes(dir / "Picture-a.bin", Pattern(4, 0));
+  WriteText(dir / "Picture-a-Addr.txt", EvenRows(2, 2));
+  const BuildRun run = Build(dir, {"Picture-a.bin"}, ProjectLines());
+  ASSERT_TRUE(run.image);
+  const auto info = dir / "UserInfo.bin";
+  const auto report = dir / "UserInfo.txt";
+  const auto flash = dir / "flash.bin";
+  for (const FileFaults faults :
+       {FileFaults{.failWrite = 1}, FileFaults{.failWrite = 4}, FileFaults{.failCommit = true}}) {
+    for (const auto& old : {info, report, flash}) {
+      WriteText(old, "old");
+    }
+    SetFileFaults(faults);
+    EXPECT_THROW(
+        {
+          MakeOutputs outputs(*run.image);
+          outputs.WriteInfo(info, report);
+          outputs.WriteImage(flash);
+          outputs.Commit();
+        },
+        Error);
+    SetFileFaults({});
+    for (const auto& old : {info, report, flash}) {
+      EXPECT_EQ(ReadBytes(old), (std::vector<std::uint8_t>{'o', 'l', 'd'}));
+    }
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), {}), 5);
+  }
+  MakeOutputs outputs(*run.image);
+  outputs.WriteInfo(info, report);
+  ASSERT_TRUE(outputs.WriteImage(flash));
+  outputs.Commit();
+  EXPECT_EQ(ReadBytes(flash).size(), 0x20000u + 4);
+
+  // Outputs that would overwrite a bin of the image or each other are refused before writing.
+  const std::string bin = (dir / "Picture-a.bin").string();
+  struct Case {
+    fs::path info, report, flash;
+    std::string message;
+  };
+  const std::vector<Case> cases{
+      {info, report, bin, "The output " + bin + " would overwrite the input " + bin + "."},
+      {info, report, info, "The outputs " + info.string() + " and " + info.string() + " are the same file."},
+      {info, info, flash, "The outputs " + info.string() + " and " + info.string() + " are the same file."},
+  };
+  for (const Case& c : cases) {
+    try {
+      MakeOutputs refused(*run.image);
+      refused.WriteInfo(c.info, c.report);
+      refused.WriteImage(c.flash);
+      ADD_FAILURE() << "no error";
+    } catch (const Error& e) {
+      EXPECT_EQ(std::string(e.what()), c.message);
+    }
+  }
+  EXPECT_EQ(ReadBytes(bin), Pattern(4, 0));
+}
+
 TEST(MakeBinTest, ImageStopsWhenABinVanishedOrChangedAndKeepsTheOldImage) {
   TempDir dir;
   WriteBytes(dir / "Picture-a.bin", Pattern(4, 0));
