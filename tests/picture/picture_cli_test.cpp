@@ -1,4 +1,12 @@
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <thread>
 
 #include "fixtures.h"
 #include "support/cli_runner.h"
@@ -96,6 +104,87 @@ TEST(PictureCli, FailuresGiveTheirMessageAndStatusOne) {
   // No case touched the old bin or wrote an address list.
   EXPECT_EQ(ReadBytes(dir / "x.bin").size(), 3U);
   EXPECT_FALSE(std::filesystem::exists(dir / "x-Addr.txt"));
+}
+
+// The size of the file a running process writes into folder without a name yet (opened with
+// O_TMPFILE, or named beside the target), or -1 while it has none.
+std::int64_t UnnamedOutputSize(pid_t pid, const std::filesystem::path& folder) {
+  std::error_code ec;
+  const std::filesystem::path fds = "/proc/" + std::to_string(pid) + "/fd";
+  for (const auto& entry : std::filesystem::directory_iterator(fds, ec)) {
+    const auto target = std::filesystem::read_symlink(entry.path(), ec).string();
+    if (ec || target.rfind(folder.string() + "/", 0) != 0 || target.find("Addr") != std::string::npos ||
+        target.find(".png") != std::string::npos) {
+      continue;
+    }
+    struct stat st {};
+    if (::stat(entry.path().c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
+      return st.st_size;
+    }
+  }
+  return -1;
+}
+
+TEST(PictureCli, AKilledRunLeavesTheOldPairAndNoTemporaryFile) {
+  // Sixty pictures, then a FIFO nobody writes to: the run writes the sixty and waits on the
+  // FIFO for as long as it takes to see the bytes and kill it.
+  TempDir dir;
+  const auto png = dir / "p.png";
+  Bytes rgb(32 * 32 * 3);
+  for (std::size_t i = 0; i < rgb.size(); ++i) {
+    rgb[i] = static_cast<std::uint8_t>(i * 7);
+  }
+  panelix::test::WriteBytes(png, fx::EncodePng(32, 32, 2, rgb));
+  const auto fifo = dir / "stuck.png";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  const auto out = dir / "out";
+  std::filesystem::create_directories(out);
+  panelix::test::WriteText(out / "P.bin", "old bin");
+  panelix::test::WriteText(out / "P-Addr.txt", "old list");
+  std::vector<std::string> args{PANELIX_CLI, "picture", "--jobs", "2", "-o", (out / "P").string()};
+  constexpr int kPictures = 60;
+  for (int i = 0; i < kPictures; ++i) {
+    args.push_back(png.string());
+  }
+  args.push_back(fifo.string());
+  std::vector<char*> argv;
+  for (auto& a : args) {
+    argv.push_back(a.data());
+  }
+  argv.push_back(nullptr);
+
+  const pid_t pid = ::fork();
+  ASSERT_GE(pid, 0);
+  if (pid == 0) {
+    if (std::FILE* null = std::freopen("/dev/null", "w", stdout); null != nullptr) {
+      ::dup2(::fileno(null), STDERR_FILENO);
+    }
+    ::execv(argv[0], argv.data());
+    ::_exit(127);
+  }
+  const std::int64_t written = std::int64_t{kPictures} * 32 * 32 * 2;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+  std::int64_t seen = -1;
+  while (seen < written && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    seen = UnnamedOutputSize(pid, out);
+  }
+  ::kill(pid, SIGKILL);
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  ASSERT_TRUE(WIFSIGNALED(status));
+  ASSERT_EQ(seen, written) << "the run never wrote its pictures";
+
+  const Bytes bin = ReadBytes(out / "P.bin");
+  const Bytes list = ReadBytes(out / "P-Addr.txt");
+  EXPECT_EQ(std::string(bin.begin(), bin.end()), "old bin");
+  EXPECT_EQ(std::string(list.begin(), list.end()), "old list");
+  std::vector<std::string> left;
+  for (const auto& entry : std::filesystem::directory_iterator(out)) {
+    left.push_back(entry.path().filename().string());
+  }
+  std::sort(left.begin(), left.end());
+  EXPECT_EQ(left, (std::vector<std::string>{"P-Addr.txt", "P.bin"}));
 }
 
 }  // namespace
