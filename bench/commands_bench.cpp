@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "infoblock/command_interface.h"
+#include "commands/compiler.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "base/error.h"
-#include "infoblock/command_interface.h"
+#include "commands/compiler.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "base/error.h"
-#include "infoblock/command_interface.h"
+#include "commands/compiler.h"
 #include "inspect/inspection.h"
 #include "inspect/report.h"
 

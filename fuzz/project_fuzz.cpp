@@ -5,7 +5,7 @@
 #include <span>
 
 #include "base/error.h"
-#include "infoblock/command_interface.h"
+#include "commands/compiler.h"
 #include "infoblock/info_block.h"
 #include "project/info_section.h"
 #include "project/project_file.h"

@@ -15,7 +15,6 @@
 #include "commands/command_syntax.h"
 #include "commands/compiler.h"
 #include "commands/encoder_table.h"
-#include "infoblock/command_interface.h"
 
 namespace panelix::inspect {
 

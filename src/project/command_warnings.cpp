@@ -10,7 +10,6 @@
 #include "commands/command_syntax.h"
 #include "commands/compiler.h"
 #include "commands/encoders.h"
-#include "infoblock/command_interface.h"
 #include "project/warning_checks.h"
 
 namespace panelix::project::checks {

@@ -13,7 +13,6 @@
 #include "commands/compiler.h"
 #include "commands/encoders.h"
 #include "infoblock/bin_kinds.h"
-#include "infoblock/command_interface.h"
 #include "project/address_list_reader.h"
 #include "project/info_section.h"
 #include "project/project_check.h"

@@ -8,8 +8,8 @@
 
 #include "base/codepage.h"
 #include "base/files.h"
+#include "commands/compiler.h"
 #include "infoblock/bin_kinds.h"
-#include "infoblock/command_interface.h"
 #include "output/output_names.h"
 #include "project/info_section.h"
 

@@ -7,7 +7,6 @@
 #include "base/files.h"
 #include "commands/command_syntax.h"
 #include "commands/compiler.h"
-#include "infoblock/command_interface.h"
 #include "project/info_section.h"
 
 namespace panelix::project {

@@ -6,7 +6,7 @@
 
 #include "base/bytes.h"
 #include "bootloader/command_flags.h"
-#include "infoblock/command_interface.h"
+#include "commands/compiler.h"
 #include "inspect/decompile.h"
 #include "inspect/image_file.h"
 #include "inspect/inspect_fixture.h"
