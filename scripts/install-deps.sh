@@ -12,7 +12,7 @@ PACKAGES=(
   libfreetype-dev libfontconfig-dev libicu-dev
   libcli11-dev nlohmann-json3-dev libgtest-dev libgmock-dev libbenchmark-dev
   fonts-arphic-uming fonts-dejavu-core
-  xvfb xauth
+  xvfb xauth help2man
   dpkg-dev file nettle-dev libtomlplusplus-dev
 )
 missing=()

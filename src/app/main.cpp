@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "base/allocation.h"
+#include "infoblock/command_interface.h"
 #include "ui/dialogs.h"
 #include "ui/window_registry.h"
 
@@ -48,6 +49,25 @@ int SaveScreenshots(const panelix::ui::Windows& windows, const QString& folder) 
   if (!QDir().mkpath(folder)) {
     return 1;
   }
+  // The error window shows what the order check reports for commands typed out of order.
+  const std::vector<std::string> project{" ",
+                                         "[INFO]",
+                                         "PCVersion = 1.2",
+                                         "COMPort = UART",
+                                         "Baudrate = 115200",
+                                         "PCBVersion = 2.0",
+                                         "MCUBit = 32",
+                                         "MCUType = STM",
+                                         "CX9Type = CX-2",
+                                         " ",
+                                         "[USERCMD]",
+                                         "80h #00 : 0, 1, 0x0000, 0x0000",
+                                         "80h #02 : 1, 2, 0x0100, 0x0040",
+                                         "80h #01 : 2, 3, 0x0200, 0x0080",
+                                         "8Ah #03 : 2, 3, 0x0200, 0x0020",
+                                         "8Ah #01 : 1, 1, 0x0100, 0x0010"};
+  windows.form10->ShowReport(panelix::commands::CheckCommandOrder(project).report);
+  windows.form10->hide();
   int status = 0;
   for (const auto& [window, name] : Named(windows)) {
     const QSize designSize = window->size();

@@ -2,7 +2,9 @@
 
 #include <unicode/ucnv.h>
 #include <unicode/unistr.h>
+#include <unicode/utf8.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdlib>
 #include <memory>
@@ -39,7 +41,80 @@ ConverterPtr OpenConverter(int codePage) {
   return converter;
 }
 
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+// True when bytes are well-formed UTF-8 holding at least one character beyond ASCII.
+bool IsUtf8BeyondAscii(std::string_view bytes) {
+  bool beyondAscii = false;
+  const auto length = static_cast<std::int32_t>(bytes.size());
+  for (std::int32_t i = 0; i < length;) {
+    UChar32 c = 0;
+    U8_NEXT(reinterpret_cast<const std::uint8_t*>(bytes.data()), i, length, c);
+    if (c < 0) {
+      return false;
+    }
+    beyondAscii = beyondAscii || c > 0x7F;
+  }
+  return beyondAscii;
+}
+
+// Calls each(lineNumber, line) for every line of text, split at line feeds.
+template <typename Each>
+void ForEachLine(std::string_view text, Each each) {
+  std::size_t number = 1;
+  for (std::size_t begin = 0; begin < text.size(); ++number) {
+    const std::size_t end = std::min(text.find('\n', begin), text.size());
+    each(number, text.substr(begin, end - begin));
+    begin = end + 1;
+  }
+}
+
 }  // namespace
+
+std::string EncodingName(int encoding) {
+  return encoding == kUtf8CodePage ? "utf-8" : std::to_string(encoding);
+}
+
+std::string DecodeTextFile(std::string_view bytes, int encoding, const std::string& name,
+                           const MessageFn& warn) {
+  if (bytes.substr(0, kByteOrderMark.size()) == kByteOrderMark) {
+    bytes.remove_prefix(kByteOrderMark.size());
+    encoding = kUtf8CodePage;
+  }
+  if (encoding != kUtf8CodePage && IsUtf8BeyondAscii(bytes)) {
+    warn(name + ": the text is valid UTF-8 with non-ASCII characters but is read in code page " +
+         EncodingName(encoding) + "; give --encoding utf-8 if it was written as UTF-8");
+  }
+  const std::string text = DecodeCodePage(bytes, encoding);
+  if (text.find("\xEF\xBF\xBD") != std::string::npos) {
+    const std::string what = encoding == kUtf8CodePage ? "UTF-8" : "code page " + EncodingName(encoding);
+    ForEachLine(bytes, [&](std::size_t number, std::string_view line) {
+      if (DecodeCodePage(line, encoding).find("\xEF\xBF\xBD") != std::string::npos) {
+        warn(name + ":" + std::to_string(number) + ": bytes that " + what +
+             " cannot convert are read as U+FFFD");
+      }
+    });
+  }
+  return text;
+}
+
+std::string EncodeTextFile(std::string_view utf8, int codePage, const std::string& name,
+                           const MessageFn& warn) {
+  std::string out;
+  ForEachLine(utf8, [&](std::size_t number, std::string_view line) {
+    const std::string bytes = EncodeCodePage(line, codePage);
+    if (std::count(bytes.begin(), bytes.end(), '?') > std::count(line.begin(), line.end(), '?')) {
+      warn(name + ":" + std::to_string(number) + ": characters that code page " + EncodingName(codePage) +
+           " lacks become \"?\"");
+    }
+    out += bytes;
+    out += '\n';
+  });
+  if (!utf8.empty() && utf8.back() != '\n') {
+    out.pop_back();
+  }
+  return out;
+}
 
 std::string CodePageConverterName(int codePage) {
   switch (codePage) {

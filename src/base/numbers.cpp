@@ -56,7 +56,8 @@ bool TryStrToInt(std::string_view text, std::int32_t& result) {
     }
   }
   if (base == 16) {
-    // Hexadecimal text covers the whole 32-bit pattern, as the module tools always accepted.
+    // Hexadecimal text covers the whole 32-bit pattern: stored projects write flash addresses and
+    // colours such as 0xFFFFFFFF that way.
     result = static_cast<std::int32_t>(static_cast<std::uint32_t>(value));
     if (negative) {
       result = static_cast<std::int32_t>(0U - static_cast<std::uint32_t>(result));

@@ -6,7 +6,8 @@
 
 namespace panelix {
 
-// Reads a whole field as a 32-bit signed integer the way the module tools always have: leading
+// Reads a whole field as a 32-bit signed integer, as stored project files and typed fields are
+// written: leading
 // blanks skipped, an optional sign, then decimal digits, or hexadecimal digits after "$", "0x",
 // "0X", "x" or "X". Anything else, an empty text, or a value outside the 32-bit signed range throws
 // ConversionError carrying the text as given.

@@ -22,6 +22,13 @@ enum class RunOutcome {
   Failed,     // an item failed or an output could not be written; the old files stay
   Stopped,    // stopped by its progress callback, or never ended; the old files stay
 };
+// The share of a progress bar, in per cent, that the rows, frames or glyphs of the work fill; the
+// bar shows 100 only once the output is written.
+inline constexpr int kWorkProgressPercent = 98;
+// The bar's value after done of total steps of the work (0 when there are none).
+inline int WorkPercent(std::int64_t done, std::int64_t total) {
+  return total > 0 ? static_cast<int>(kWorkProgressPercent * done / total) : 0;
+}
 
 inline bool NoProgress(std::int64_t /*done*/, std::int64_t /*total*/) {
   return true;

@@ -29,8 +29,8 @@ std::int32_t Bit8(std::int32_t value) {
   return static_cast<std::int32_t>((static_cast<std::uint32_t>(value) >> 8) & 1U);
 }
 
-// Wraps 32-bit arithmetic the way the module tools always computed register values, so that no
-// typed value can overflow.
+// Wraps arithmetic to 32 bits, the width of the register values the module's bootloader reads, so
+// that no typed value can overflow and stored scripts keep their bytes.
 std::int32_t Wrap(std::int64_t value) {
   return static_cast<std::int32_t>(static_cast<std::uint32_t>(static_cast<std::uint64_t>(value)));
 }

@@ -12,6 +12,7 @@
 #include "base/numbers.h"
 #include "bootloader/command_flags.h"
 #include "bootloader/register_script.h"
+#include "cli/options.h"
 #include "cli/subcommand.h"
 
 namespace panelix::cli {
@@ -103,22 +104,19 @@ SubcommandAction Setup(CLI::App& app) {
     app.add_option(flag.flag, state->numbers[flag.flag], flag.help)->type_name("N")->capture_default_str();
   }
   for (const auto& flag : ChoiceFlags()) {
-    std::vector<std::string> words;
+    ChoiceWords<std::string> words;
     for (const auto& [word, caption] : flag.words) {
-      words.push_back(word);
+      words.emplace_back(word, word);
     }
     state->choices[flag.flag] = DefaultWord(flag);
-    app.add_option(flag.flag, state->choices[flag.flag], flag.help)
-        ->capture_default_str()
-        ->check(CLI::IsMember(words, CLI::ignore_case));
+    AddChoice(app, flag.flag, state->choices[flag.flag], words, flag.help)->capture_default_str();
   }
   app.add_flag("--pclk-fall,!--pclk-rise", state->pclkFall, "PCLK falling edge active (default)");
   app.add_flag("--hsync-high", state->hsyncHigh, "HSYNC high active");
   app.add_flag("--vsync-high", state->vsyncHigh, "VSYNC high active");
   app.add_flag("--de-low", state->deLow, "DE low active");
   app.add_flag("--de-mode", state->deMode, "DE mode");
-  app.add_option("-o,--output", state->output,
-                 "bootloader bin to write (\".bin\" is appended when the name lacks it)");
+  AddOutput(app, state->output);
   app.add_flag("--hex", state->hex, "print the block as hexadecimal text, four bytes a line");
   app.footer("Writes the 367-byte bootloader block. Give -o NAME, --hex, or both.");
   return [state] { return RunBootloader(*state); };

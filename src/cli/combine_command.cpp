@@ -7,6 +7,7 @@
 
 #include "base/error.h"
 #include "base/numbers.h"
+#include "cli/options.h"
 #include "cli/subcommand.h"
 #include "cli/terminal.h"
 #include "combiner/combine.h"
@@ -89,19 +90,19 @@ int RunCombine(const CombineState& state) {
 
 SubcommandAction Setup(CLI::App& app) {
   auto state = std::make_shared<CombineState>();
-  app.add_option("-o,--output", state->output,
-                 "combined bin to write (\".bin\" is appended when the name lacks it); the address list "
-                 "NAME-Addr.txt is written beside it")
-      ->required();
+  AddOutput(app, state->output)->required();
   app.add_option("files", state->files,
-                 "FILE[@START]: up to six bins in order; START (decimal or 0x hexadecimal) defaults to the "
-                 "end of the previous file, the first file starts at 0")
+                 "up to six bins in order; START (decimal or 0x hexadecimal) defaults to the end of the "
+                 "previous file, the first file starts at 0")
       ->required()
       ->type_name("FILE[@START]")
       ->expected(1, combiner::kSlotCount);
   app.footer(
-      "Gaps before a START are filled with 0xFF; a START inside or before the previous file is "
-      "refused.\nExample: panelix combine -o Flash Bootloader.bin Picture-main.bin@0x1000");
+      "The address list NAME-Addr.txt is written beside the bin.\nGaps before a START are filled with 0xFF; "
+      "a "
+      "START inside or before the previous file is refused.\nExample: panelix combine -o Flash "
+      "Bootloader.bin "
+      "Picture-main.bin@0x1000");
   return [state] { return RunCombine(*state); };
 }
 

@@ -9,7 +9,9 @@
 #include "base/codepage.h"
 #include "base/error.h"
 #include "base/files.h"
+#include "cli/options.h"
 #include "cli/subcommand.h"
+#include "cli/terminal.h"
 #include "cursor/cursor.h"
 #include "cursor/cursor_text.h"
 #include "output/output_names.h"
@@ -22,15 +24,17 @@ struct CursorArgs {
   std::string fromText;
   std::string toText;
   std::string output;
+  int encoding = 0;
 };
 
 int FromText(const CursorArgs& args) {
   const std::vector<std::uint8_t> raw =
       ReadFileBytesUpTo(args.fromText, kMaxTextFileBytes, "Can't open " + args.fromText);
-  // Text files are in the system code page; decode them so that a double-byte character is one
-  // character, as it is in the editor's text field.
-  const std::string text = DecodeCodePage(
-      std::string_view(reinterpret_cast<const char*>(raw.data()), raw.size()), SystemCodePage());
+  // Decode the text so that a double-byte character is one character, as it is in the editor's
+  // text field.
+  const std::string text =
+      DecodeTextFile(std::string_view(reinterpret_cast<const char*>(raw.data()), raw.size()),
+                     TextEncoding(args.encoding), args.fromText, PrintMessage);
   const std::u16string wide = Utf8ToUtf16(text);
   // The window forgives a text that is short, long or not hexadecimal; a script should not.
   if (const auto fault = cursor::FindCursorTextFault(wide)) {
@@ -61,11 +65,13 @@ SubcommandAction Setup(CLI::App& app) {
   auto args = std::make_shared<CursorArgs>();
   auto* from = app.add_option("--from-text", args->fromText,
                               "cursor text to import: after every x or X two hex digits give the next byte")
+                   ->type_name("TEXT")
                    ->check(CLI::ExistingFile);
   auto* to = app.add_option("--to-text", args->toText, "cursor file (256 bytes) whose text is printed")
+                 ->type_name("BIN")
                  ->check(CLI::ExistingFile);
-  auto* out = app.add_option("-o,--output", args->output,
-                             "cursor file to write (\".bin\" is appended when the name lacks it)");
+  auto* out = AddOutput(app, args->output);
+  AddEncoding(app, args->encoding)->needs(from);
   from->excludes(to);
   from->needs(out);
   to->excludes(out);

@@ -9,6 +9,7 @@
 #include "base/codepage.h"
 #include "base/error.h"
 #include "base/numbers.h"
+#include "cli/options.h"
 #include "cli/subcommand.h"
 #include "cli/terminal.h"
 #include "font/code_sets.h"
@@ -61,7 +62,8 @@ struct GlyphFlags {
     app.add_option("--height", height, "cell height H (default 16)");
     app.add_option("--limit", limit,
                    "gray limit: a pixel darker than this is ink (default 200, above 255 is 255)");
-    app.add_option("--rotate", rotate, "rotation of the cell")->check(CLI::IsMember({"0", "r90", "l90"}));
+    AddChoice(app, "--rotate", rotate, ChoiceWords<std::string>{{"0", "0"}, {"r90", "r90"}, {"l90", "l90"}},
+              "rotation of the cell, r90 clockwise, l90 counter-clockwise (default 0)");
     app.add_flag("--reverse-x", reverseX, "mirror left-right");
     app.add_flag("--reverse-y", reverseY, "mirror top-bottom");
     app.add_option("--origin", origin, "text origin X,Y inside the cell (default 2,1)");
@@ -69,8 +71,7 @@ struct GlyphFlags {
                    "glyphs rendered side by side (default: one per core); the bytes do not change")
         ->check(CLI::Range(1, 64));
     if (withOutput) {
-      app.add_option("-o,--output", output, "name of the font bin, as typed into the save dialog")
-          ->required();
+      AddOutput(app, output)->required();
     }
   }
 
@@ -117,12 +118,12 @@ CodeSet SetOf(const std::string& word) {
   return CodeSet::Gb2312;
 }
 
-std::vector<std::string> SetNames() {
-  std::vector<std::string> names;
+ChoiceWords<std::string> SetChoices() {
+  ChoiceWords<std::string> words;
   for (const auto& entry : kSetWords) {
-    names.push_back(entry.first);
+    words.emplace_back(entry.first, entry.first);
   }
-  return names;
+  return words;
 }
 
 // Renders the texts after the head and writes the font bin.
@@ -142,7 +143,7 @@ void WriteFont(const GlyphFlags& flags, const std::vector<std::uint8_t>& head,
 
 void SetupLibrary(CLI::App& app, GlyphFlags& flags, std::string& set, std::string& start, std::string& end,
                   bool& noHalfWidth) {
-  app.add_option("--set", set, "code set")->check(CLI::IsMember(SetNames()));
+  AddChoice(app, "--set", set, SetChoices(), "code set (default gb2312)");
   app.add_option("--start", start,
                  "start code, four hex digits (GB2312 sets and UniCode; default the set's)");
   app.add_option("--end", end, "end code, four hex digits (GB2312 sets and UniCode; default the set's)");
@@ -174,6 +175,7 @@ SubcommandAction Setup(CLI::App& app) {
     std::string start, end;
     bool noHalfWidth = false;
     std::string textFile;
+    int encoding = 0;
     std::string testSet = "gb2312";
     std::string code;
     std::string text;
@@ -185,12 +187,13 @@ SubcommandAction Setup(CLI::App& app) {
   CLI::App* ascii = app.add_subcommand("ascii", "an ASCII font: the 94 characters ! .. ~");
   state->ascii.Declare(*ascii, true);
   CLI::App* string = app.add_subcommand("string", "a String Bin font of the characters of a text file");
-  string->add_option("TEXTFILE", state->textFile, "text file in the system code page")->required();
+  string->add_option("TEXTFILE", state->textFile, "text file whose characters the font holds")->required();
+  AddEncoding(*string, state->encoding);
   state->string.Declare(*string, true);
   CLI::App* test = app.add_subcommand("test", "draw one code or text and print its bytes and its picture");
   test->add_option("CODE", state->code, "code of the chosen set, four hex digits");
   test->add_option("--text", state->text, "text drawn as it is, all characters in one cell");
-  test->add_option("--set", state->testSet, "code set the CODE belongs to")->check(CLI::IsMember(SetNames()));
+  AddChoice(*test, "--set", state->testSet, SetChoices(), "code set the CODE belongs to (default gb2312)");
   state->test.Declare(*test, false);
 
   return [state, library, ascii, string, test]() {
@@ -216,7 +219,7 @@ SubcommandAction Setup(CLI::App& app) {
       WriteFont(state->ascii, {}, AsciiTexts(), kAsciiBinOk);
     } else if (string->parsed()) {
       const std::vector<std::u16string> lines =
-          SplitLines(LoadTextFile(state->textFile, codePage, converter));
+          SplitLines(LoadTextFile(state->textFile, TextEncoding(state->encoding), PrintMessage));
       const GlyphJob job = state->string.Job();
       const std::vector<std::uint8_t> head =
           StringBinHead(lines, RotatedWidth(job.settings), RotatedHeight(job.settings), codePage, converter);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "base/error.h"
+#include "cli/options.h"
 #include "cli/subcommand.h"
 #include "cli/terminal.h"
 #include "gif/gif_folder.h"
@@ -101,45 +102,36 @@ int Run(const GifArgs& args) {
 }
 
 const bool kRegistered = RegisterSubcommand(
-    {"gif", "Convert every frame of GIF animations into one bin with its address list",
+    {"gif", "convert every frame of GIF animations into one bin with its address list",
      [](CLI::App& app) -> SubcommandAction {
        auto args = std::make_shared<GifArgs>();
-       static const std::map<std::string, picture::PixelFormat> kFormats{
-           {"r5g6b5", picture::PixelFormat::R5G6B5}, {"r8g8b8", picture::PixelFormat::R8G8B8}};
-       static const std::map<std::string, picture::ChannelOrder> kOrders{{"rgb", picture::ChannelOrder::Rgb},
-                                                                         {"bgr", picture::ChannelOrder::Bgr}};
-       static const std::map<std::string, picture::Rotation> kRotations{{"0", picture::Rotation::None},
-                                                                        {"r90", picture::Rotation::Right90},
-                                                                        {"l90", picture::Rotation::Left90}};
-       app.add_option("--format", args->options.format, "Pixel format of the frames (default r5g6b5)")
-           ->transform(CLI::CheckedTransformer(kFormats, CLI::ignore_case));
-       app.add_option("--order", args->options.order, "Channel order (default rgb)")
-           ->transform(CLI::CheckedTransformer(kOrders, CLI::ignore_case));
-       app.add_option("--rotate", args->options.rotation,
-                      "Quarter turn of every frame: 0, r90 (clockwise), l90")
-           ->transform(CLI::CheckedTransformer(kRotations, CLI::ignore_case));
-       app.add_flag("--reverse-x", args->options.mirrorX, "Mirror every frame left to right");
-       app.add_flag("--reverse-y", args->options.mirrorY, "Mirror every frame top to bottom");
-       app.add_flag("--nand-pad", args->options.rowPadding, "Pad rows to a multiple of 4 pixels with 0xFF");
-       static const std::map<std::string, picture::Dither> kDithers{
-           {"none", picture::Dither::None},
-           {"ordered", picture::Dither::Ordered},
-           {"floyd-steinberg", picture::Dither::FloydSteinberg}};
-       app.add_option("--dither", args->options.dither,
-                      "Dithering before colours are reduced: none (default, plain truncation), ordered, "
-                      "floyd-steinberg (r5g6b5; r8g8b8 keeps every colour)")
-           ->transform(CLI::CheckedTransformer(kDithers, CLI::ignore_case));
+       static const ChoiceWords<picture::PixelFormat> kFormats{{"r5g6b5", picture::PixelFormat::R5G6B5},
+                                                               {"rgb565", picture::PixelFormat::R5G6B5},
+                                                               {"r8g8b8", picture::PixelFormat::R8G8B8},
+                                                               {"rgb888", picture::PixelFormat::R8G8B8}};
+       AddChoice(app, "--format", args->options.format, kFormats,
+                 "pixel format of the frames (default r5g6b5); rgb565 and rgb888 are other names of "
+                 "r5g6b5 and r8g8b8");
+       AddChoice(app, "--order", args->options.order, ChannelOrderWords(), "channel order (default rgb)");
+       AddChoice(app, "--rotate", args->options.rotation, RotationWords(),
+                 "quarter turn of every frame, r90 clockwise, l90 counter-clockwise (default 0)");
+       app.add_flag("--reverse-x", args->options.mirrorX, "mirror every frame left to right");
+       app.add_flag("--reverse-y", args->options.mirrorY, "mirror every frame top to bottom");
+       app.add_flag("--nand-pad", args->options.rowPadding, "pad rows with 0xFF to 4 pixels");
+       AddChoice(app, "--dither", args->options.dither, DitherWords(),
+                 "dithering before colours are reduced: none (default, plain truncation), ordered, "
+                 "floyd-steinberg (r5g6b5; r8g8b8 keeps every colour)");
        app.add_option(
               "--max-pixels", args->maxPixels,
-              "Most pixels one GIF may hold, its frame count times its screen size and the sum of its "
+              "most pixels one GIF may hold, its frame count times its screen size and the sum of its "
               "frame sizes each (default 33554432 = 2^25); GIF files of up to 2 bytes per pixel are read")
+           ->type_name("N")
            ->check(CLI::Range(std::int64_t{1}, std::int64_t{1} << 31));
-       app.add_option(
-              "-o,--output", args->output,
-              "Name of the output bin, as typed into the save dialog (\".bin\" is added when missing)")
-           ->required();
+       AddOutput(app, args->output)->required();
        app.add_option("inputs", args->inputs, "GIF files, or folders whose GIF files are all taken")
+           ->type_name("INPUT")
            ->required();
+       app.footer("The address list NAME-Addr.txt is written beside the bin.");
        return [args] { return Run(*args); };
      }});
 

@@ -13,8 +13,10 @@
 #include "base/codepage.h"
 #include "base/error.h"
 #include "base/files.h"
+#include "cli/options.h"
 #include "cli/subcommand.h"
 #include "cli/terminal.h"
+#include "cli/usage.h"
 
 namespace panelix::cli {
 
@@ -35,26 +37,45 @@ bool RegisterSubcommand(Subcommand subcommand) {
 int main(int argc, char** argv) {
   using namespace panelix;
   ReuseLargeBuffers();
-  CLI::App app{"panelix - prepares the SPI flash contents of CX9 serial TFT display modules"};
+  CLI::App app{"panelix - prepares the SPI flash contents of CX9 serial TFT display modules", "panelix"};
   app.require_subcommand(1);
-  app.set_version_flag("--version", "panelix 2.04");
+  app.set_version_flag("--version", cli::VersionText(),
+                       "print the version and those of the libraries built with");
+  app.set_help_flag("-h,--help", "print this help and exit");
   int codePage = 0;
-  app.add_option("--codepage", codePage,
-                 "8-bit code page of text files (936 or 950); default from the locale")
-      ->check(CLI::IsMember({936, 950}));
+  cli::AddChoice(app, "--codepage", codePage, cli::ChoiceWords<int>{{"936", 936}, {"950", 950}},
+                 "8-bit code page of text files (default from the locale)");
+  app.add_flag_callback(
+      "--bash-completion",
+      [&app] {
+        std::fputs(cli::BashCompletion(app).c_str(), stdout);
+        throw CLI::Success();
+      },
+      "print a bash completion script for panelix and exit");
 
   auto& registry = cli::Registry();
   std::sort(registry.begin(), registry.end(), [](const auto& a, const auto& b) { return a.name < b.name; });
   std::map<CLI::App*, cli::SubcommandAction> actions;
   for (const auto& sub : registry) {
     CLI::App* parser = app.add_subcommand(sub.name, sub.description);
+    parser->set_help_flag("-h,--help", "print this help and exit");
     actions[parser] = sub.setup(*parser);
   }
 
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
-    return app.exit(e);
+    // --help and --version end here with status 0; every usage error exits 1, like every other
+    // failure, with a hint when a word looks like a misspelt subcommand or option.
+    if (e.get_exit_code() == 0) {
+      return app.exit(e);
+    }
+    if (const std::string hint = cli::SuggestionFor(app); !hint.empty()) {
+      cli::PrintMessage(hint + "\nRun with --help for more information.");
+    } else {
+      app.exit(e);
+    }
+    return 1;
   }
   if (codePage != 0) {
     SetSystemCodePage(codePage);
@@ -80,7 +101,7 @@ int main(int argc, char** argv) {
     return 1;
   } catch (const std::exception& e) {
     cli::PrintMessage(std::string("internal error: ") + e.what());
-    return 2;
+    return 1;
   }
   return 0;
 }

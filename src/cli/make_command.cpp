@@ -13,6 +13,7 @@
 #include "base/error.h"
 #include "base/files.h"
 #include "base/numbers.h"
+#include "cli/options.h"
 #include "cli/subcommand.h"
 #include "cli/terminal.h"
 #include "project/bin_folder.h"
@@ -37,6 +38,7 @@ struct MakeState {
   bool check = false;
   bool strict = false;
   int flashSize = -1;
+  int encoding = 0;
 };
 
 // The build time: --build-time as local time, else SOURCE_DATE_EPOCH (seconds, taken as UTC, as
@@ -133,7 +135,8 @@ std::optional<std::uint32_t> FlashSizeOf(const MakeState& state) {
 // The order check and the [INFO] section, then every command line's numbers; with --bins the
 // whole block is built as well, and the flash budget is checked. Nothing is written.
 int RunCheck(const MakeState& state) {
-  const project::ProjectSource project = project::LoadProjectSource(state.project);
+  const project::ProjectSource project =
+      project::LoadProjectSource(state.project, TextEncoding(state.encoding), PrintMessage);
   std::optional<project::MakeBinInput> input;
   if (!state.bins.empty()) {
     input = BuildInput(state, project);
@@ -163,7 +166,8 @@ int RunMake(const MakeState& state) {
   if (state.bins.empty() || state.info.empty() || state.flash.empty()) {
     throw Error("panelix make needs --bins, --info and --flash (or --check)");
   }
-  const project::ProjectSource project = project::LoadProjectSource(state.project);
+  const project::ProjectSource project =
+      project::LoadProjectSource(state.project, TextEncoding(state.encoding), PrintMessage);
   const project::ProjectCheck check = project::CheckProject(project, BuildInput(state, project));
   if (!Report(check, state.strict) || !check.image) {
     return 1;
@@ -192,6 +196,7 @@ int RunMake(const MakeState& state) {
 void AddProjectOptions(CLI::App& app, MakeState& state, bool needBins) {
   app.add_option("--project", state.project, "project file (.ini) with the [INFO] and [USERCMD] sections")
       ->required();
+  AddEncoding(app, state.encoding);
   auto* bins = app.add_option("--bins", state.bins,
                               "folder of the bins; every NAME.bin in it is listed, sorted by name, and the "
                               "picture-like bins need their NAME-Addr.txt beside them");

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "base/error.h"
+#include "cli/options.h"
 #include "cli/subcommand.h"
 #include "cli/terminal.h"
 #include "output/output_names.h"
@@ -68,52 +69,63 @@ int Run(const PictureArgs& args) {
   return 0;
 }
 
+// The pixel formats by name, with the names people type for them. "argb4444" is R5G6B5 with
+// "aRGB PNG" ticked: PNG pictures take their alpha as 4-4-4-4, the others stay R5G6B5.
+enum class FormatWord { R5G6B5, R8G8B8, BlackWhite, Argb4444 };
+
+const ChoiceWords<FormatWord>& FormatWords() {
+  static const ChoiceWords<FormatWord> words{
+      {"r5g6b5", FormatWord::R5G6B5},    {"rgb565", FormatWord::R5G6B5}, {"r8g8b8", FormatWord::R8G8B8},
+      {"rgb888", FormatWord::R8G8B8},    {"bw", FormatWord::BlackWhite}, {"mono", FormatWord::BlackWhite},
+      {"argb4444", FormatWord::Argb4444}};
+  return words;
+}
+
+void ApplyFormat(FormatWord word, picture::ConvertOptions& options) {
+  options.picture.format = word == FormatWord::R8G8B8       ? picture::PixelFormat::R8G8B8
+                           : word == FormatWord::BlackWhite ? picture::PixelFormat::BlackWhite
+                                                            : picture::PixelFormat::R5G6B5;
+  options.argbPng = options.argbPng || word == FormatWord::Argb4444;
+}
+
 const bool kRegistered = RegisterSubcommand(
-    {"picture", "Convert BMP, JPEG and PNG pictures into one bin with its address list",
+    {"picture", "convert BMP, JPEG and PNG pictures into one bin with its address list",
      [](CLI::App& app) -> SubcommandAction {
        auto args = std::make_shared<PictureArgs>();
-       static const std::map<std::string, picture::PixelFormat> kFormats{
-           {"r5g6b5", picture::PixelFormat::R5G6B5},
-           {"r8g8b8", picture::PixelFormat::R8G8B8},
-           {"bw", picture::PixelFormat::BlackWhite}};
-       static const std::map<std::string, picture::ChannelOrder> kOrders{{"rgb", picture::ChannelOrder::Rgb},
-                                                                         {"bgr", picture::ChannelOrder::Bgr}};
-       static const std::map<std::string, picture::Rotation> kRotations{{"0", picture::Rotation::None},
-                                                                        {"r90", picture::Rotation::Right90},
-                                                                        {"l90", picture::Rotation::Left90}};
+       auto format = std::make_shared<FormatWord>(FormatWord::R5G6B5);
        auto& o = args->options;
-       app.add_option("--format", o.picture.format,
-                      "Pixel format: r5g6b5 (default), r8g8b8, bw (black and white)")
-           ->transform(CLI::CheckedTransformer(kFormats, CLI::ignore_case));
-       app.add_option("--order", o.picture.order, "Channel order (default rgb)")
-           ->transform(CLI::CheckedTransformer(kOrders, CLI::ignore_case));
-       app.add_option("--rotate", o.picture.rotation, "Quarter turn at loading: 0, r90 (clockwise), l90")
-           ->transform(CLI::CheckedTransformer(kRotations, CLI::ignore_case));
-       app.add_flag("--reverse-x", o.picture.mirrorX, "Mirror every picture left to right");
-       app.add_flag("--reverse-y", o.picture.mirrorY, "Mirror every picture top to bottom");
-       app.add_flag("--nand-pad", o.picture.rowPadding,
-                    "Pad rows with 0xFF (to 4 pixels, or 4 bytes for bw)");
-       app.add_flag("--argb-png", o.argbPng, "Encode PNG pictures with their alpha as 4-4-4-4 (16 bits)");
+       AddChoice(app, "--format", *format, FormatWords(),
+                 "pixel format (default r5g6b5); rgb565, rgb888 and mono are other names of r5g6b5, "
+                 "r8g8b8 and bw; argb4444 is r5g6b5 with --argb-png");
+       AddChoice(app, "--order", o.picture.order, ChannelOrderWords(), "channel order (default rgb)");
+       AddChoice(app, "--rotate", o.picture.rotation, RotationWords(),
+                 "quarter turn at loading, r90 clockwise, l90 counter-clockwise (default 0)");
+       app.add_flag("--reverse-x", o.picture.mirrorX, "mirror every picture left to right");
+       app.add_flag("--reverse-y", o.picture.mirrorY, "mirror every picture top to bottom");
+       app.add_flag("--nand-pad", o.picture.rowPadding, "pad rows with 0xFF to 4 pixels (to 4 bytes for bw)");
+       app.add_flag("--argb-png", o.argbPng, "encode PNG pictures with their alpha as 4-4-4-4 (16 bits)");
        app.add_option("--alpha", o.alphaThreshold,
-                      "PNG alpha threshold: pixels with alpha up to it become black (default 150)");
+                      "PNG alpha threshold: pixels with alpha up to it become black (default 150)")
+           ->type_name("N");
        app.add_option("--max-pixels", o.limits.maxPixels,
-                      "Largest picture in pixels (default 8388608 = 2^23; each side at most 65535); picture "
+                      "largest picture in pixels (default 8388608 = 2^23; each side at most 65535); picture "
                       "files of up to 8 bytes per pixel are read")
+           ->type_name("N")
            ->check(CLI::Range(std::int64_t{1}, std::int64_t{1} << 31));
-       static const std::map<std::string, picture::Dither> kDithers{
-           {"none", picture::Dither::None},
-           {"ordered", picture::Dither::Ordered},
-           {"floyd-steinberg", picture::Dither::FloydSteinberg}};
-       app.add_option("--dither", o.picture.dither,
-                      "Dithering before colours are reduced: none (default, plain truncation), ordered, "
-                      "floyd-steinberg (r5g6b5, bw and the colour of --argb-png)")
-           ->transform(CLI::CheckedTransformer(kDithers, CLI::ignore_case));
-       app.add_option("--jobs", args->jobs, "Pictures decoded at once (default: one per core)");
-       app.add_option("-o,--output", args->output,
-                      "Output bin name (\".bin\" is added unless the name has it)")
+       AddChoice(app, "--dither", o.picture.dither, DitherWords(),
+                 "dithering before colours are reduced: none (default, plain truncation), ordered, "
+                 "floyd-steinberg (r5g6b5, bw and the colour of --argb-png)");
+       app.add_option("--jobs", args->jobs, "pictures decoded at once (default one per core)")
+           ->type_name("N");
+       AddOutput(app, args->output)->required();
+       app.add_option("inputs", args->inputs, "picture files and folders, in conversion order")
+           ->type_name("INPUT")
            ->required();
-       app.add_option("inputs", args->inputs, "Picture files and folders, in conversion order")->required();
-       return [args] { return Run(*args); };
+       app.footer("The address list NAME-Addr.txt is written beside the bin.");
+       return [args, format] {
+         ApplyFormat(*format, args->options);
+         return Run(*args);
+       };
      }});
 
 }  // namespace

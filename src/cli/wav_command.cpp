@@ -7,6 +7,7 @@
 
 #include "base/error.h"
 #include "base/files.h"
+#include "cli/options.h"
 #include "cli/subcommand.h"
 #include "cli/terminal.h"
 #include "output/address_list.h"
@@ -93,20 +94,19 @@ SubcommandAction Setup(CLI::App& app) {
   app.add_option("input", args->input, "WAV file (PCM, mono or stereo, 8 or 16 bits per sample)")
       ->required()
       ->check(CLI::ExistingFile);
-  auto* output =
-      app.add_option("-o,--output", args->output,
-                     "sample bin to write (\".bin\" is appended when the name lacks it); the data text goes "
-                     "beside it as NAME-Addr.txt");
-  app.add_option("--channel", args->channel, "channels to keep; default left for mono, two for stereo")
-      ->check(CLI::IsMember({"left", "right", "two"}));
-  app.add_option("--bits", args->bits, "bits per output sample; default as in the file")
-      ->check(CLI::IsMember({8, 16}));
-  app.add_option("--speed", args->speed, "keep every first, second, fourth, eighth or sixteenth frame")
-      ->check(CLI::IsMember({1, 2, 4, 8, 16}));
+  auto* output = AddOutput(app, args->output);
+  AddChoice(app, "--channel", args->channel,
+            ChoiceWords<std::string>{{"left", "left"}, {"right", "right"}, {"two", "two"}},
+            "channels to keep (default left for mono, two for stereo)");
+  AddChoice(app, "--bits", args->bits, ChoiceWords<int>{{"8", 8}, {"16", 16}},
+            "bits per output sample (default as in the file)");
+  AddChoice(app, "--speed", args->speed, ChoiceWords<int>{{"1", 1}, {"2", 2}, {"4", 4}, {"8", 8}, {"16", 16}},
+            "keep every first, second, fourth, eighth or sixteenth frame (default 1)");
   auto* info = app.add_flag("--info", args->info, "show the format fields and the data chunk, write nothing");
   info->excludes("--output")->excludes("--channel")->excludes("--bits")->excludes("--speed");
   app.footer(
-      "Examples:\n  panelix wav --channel left --bits 8 --speed 2 -o Wav-chime chime.wav\n"
+      "The data text NAME-Addr.txt is written beside the bin.\nExamples:\n  panelix wav --channel left "
+      "--bits 8 --speed 2 -o Wav-chime chime.wav\n"
       "  panelix wav --info chime.wav");
   return [args, output] {
     args->outputGiven = output->count() > 0;

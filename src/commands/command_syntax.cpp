@@ -42,10 +42,6 @@ std::string NormalizeCommandLine(std::string_view line) {
   return normalized;
 }
 
-bool IsCommandLineOf(std::string_view normalized, int code) {
-  return normalized.starts_with(CommandName(code));
-}
-
 std::vector<std::string> SplitParameters(std::string_view normalized, TokenChars chars) {
   const std::size_t colon = normalized.find(':');
   const std::size_t start = colon == std::string_view::npos ? 0 : colon + 1;

@@ -23,9 +23,6 @@ std::string CommandName(int code);
 // of the 8-bit code page vanish.
 std::string NormalizeCommandLine(std::string_view line);
 
-// True when the normalized line begins with the command name of code (case-sensitive).
-bool IsCommandLineOf(std::string_view normalized, int code);
-
 // Which characters a parameter token collects.
 enum class TokenChars {
   HexNotation,  // 0-9, A-F, a-f, X and x

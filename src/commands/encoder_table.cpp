@@ -100,10 +100,6 @@ static_assert(IsAscending(), "encoder rows must be sorted by code for the lookup
 
 }  // namespace
 
-std::span<const EncoderRow> EncoderTable() {
-  return kRows;
-}
-
 const EncoderRow* FindEncoder(int code) {
   const auto* row = std::lower_bound(std::begin(kRows), std::end(kRows), code,
                                      [](const EncoderRow& r, int c) { return r.code < c; });

@@ -79,9 +79,6 @@ struct EncoderRow {
   std::uint8_t minimumLength;
 };
 
-// Every code with an encoder, ascending.
-std::span<const EncoderRow> EncoderTable();
-
 // The row of a code, or nullptr when the code has no encoder.
 const EncoderRow* FindEncoder(int code);
 

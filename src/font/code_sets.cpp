@@ -76,8 +76,8 @@ std::u16string TextConverter::Decode(std::string_view bytes, int codePage) {
 }
 
 std::string TextConverter::Encode(std::u16string_view text, int codePage) {
-  // The module tools convert one UTF-16 unit at a time, so each half of a surrogate pair is a
-  // character of its own that no 8-bit code page has.
+  // A String Bin's code table holds one code per UTF-16 unit, as the firmware counts characters, so
+  // each half of a surrogate pair is a character of its own that no 8-bit code page has.
   std::u16string units(text);
   for (char16_t& unit : units) {
     if (unit >= 0xD800 && unit < 0xE000) {

@@ -10,6 +10,7 @@
 
 #include "base/bounded_read.h"
 #include "base/bytes.h"
+#include "base/codepage.h"
 #include "base/error.h"
 #include "base/files.h"
 #include "base/numbers.h"
@@ -191,10 +192,12 @@ std::vector<std::u16string> SplitLines(std::u16string_view text) {
   return lines;
 }
 
-std::u16string LoadTextFile(const std::filesystem::path& path, int codePage, TextConverter& converter) {
+std::u16string LoadTextFile(const std::filesystem::path& path, int encoding, const MessageFn& warn) {
   const std::vector<std::uint8_t> bytes = ReadFileBytesUpTo(path, kMaxTextFileBytes, kFailToOpen);
-  return converter.Decode(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()),
-                          codePage);
+  const MessageFn ignore = [](const std::string&) {};
+  return Utf8ToUtf16(
+      DecodeTextFile(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), encoding,
+                     path.string(), warn ? warn : ignore));
 }
 
 std::vector<std::uint8_t> StringBinHead(const std::vector<std::u16string>& lines, int width, int height,

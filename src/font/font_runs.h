@@ -57,8 +57,10 @@ std::vector<std::u16string> AsciiTexts();
 // The lines of a text as a memo holds them: split at LF, a CR before the LF dropped, no empty
 // line after a final line break.
 std::vector<std::u16string> SplitLines(std::u16string_view text);
-// Reads a text file in the system code page. Throws panelix::Error "Fail to Open the file".
-std::u16string LoadTextFile(const std::filesystem::path& path, int codePage, TextConverter& converter);
+// Reads a text file in the given encoding (a code page, or kUtf8CodePage; a file beginning with the
+// UTF-8 byte-order mark is read as UTF-8), saying through warn what may have gone wrong (see
+// DecodeTextFile). Throws panelix::Error "Fail to Open the file".
+std::u16string LoadTextFile(const std::filesystem::path& path, int encoding, const MessageFn& warn = {});
 
 // Header and code table of a String Bin font: "CX9xFont", the character count N (big-endian),
 // the cell width and height after rotation (low 8 bits each), then one big-endian code per UTF-16

@@ -1,6 +1,7 @@
 #pragma once
 
-// Message texts of the font library generator, spelt as users of the module tools know them.
+// Message texts of the font library generator, spelt exactly so: users and their scripts match on
+// them.
 namespace panelix::font {
 
 inline constexpr const char* kStartLess4 = "Start code number is less 4.";

@@ -36,7 +36,8 @@ std::string Digits(std::string_view text) {
   return digits;
 }
 
-// The digits of the value read as one decimal number, as the module tools convert number fields.
+// The digits of the value read as one decimal number: stored project files rely on every other
+// character of a number field being skipped.
 std::uint32_t ReadNumber(std::string_view value, std::size_t line) {
   const std::string digits = Digits(value);
   if (digits.empty()) {

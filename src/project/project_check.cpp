@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "base/bounded_read.h"
+#include "base/codepage.h"
 #include "base/error.h"
 #include "base/files.h"
 #include "commands/command_syntax.h"
@@ -129,9 +130,12 @@ std::size_t ProjectSource::FileLine(std::size_t index) const {
   return index + 1 - added;
 }
 
-ProjectSource LoadProjectSource(const std::filesystem::path& path) {
-  ProjectSource project{path, LoadProjectFile(path)};
+ProjectSource LoadProjectSource(const std::filesystem::path& path, int encoding, const MessageFn& warn) {
   const std::vector<std::uint8_t> bytes = ReadFileBytesUpTo(path, kMaxTextFileBytes, "Open fail!");
+  const int codePage = SystemCodePage();
+  ProjectSource project{
+      path, SplitProjectText(ProjectBytesInCodePage(bytes, encoding != 0 ? encoding : codePage, codePage,
+                                                    path.string(), warn ? warn : MessageFn(NoMessage)))};
   project.endsWithLineFeed = bytes.empty() || bytes.back() == '\n';
   return project;
 }

@@ -44,8 +44,10 @@ struct ProjectSource {
   std::size_t FileLine(std::size_t index) const;
 };
 
-// Reads a project file (LoadProjectFile) and notes whether it ends with a line feed.
-ProjectSource LoadProjectSource(const std::filesystem::path& path);
+// Reads a project file as LoadProjectFile does, in encoding (0: the code page; see
+// ProjectBytesInCodePage, whose warnings go to warn), and notes whether it ends with a line feed.
+ProjectSource LoadProjectSource(const std::filesystem::path& path, int encoding = 0,
+                                const MessageFn& warn = {});
 
 // The outcome of a project check.
 struct ProjectCheck {

@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "base/bounded_read.h"
+#include "base/codepage.h"
 #include "base/error.h"
 #include "base/files.h"
 
@@ -55,7 +56,22 @@ ProjectLines SplitProjectText(std::span<const std::uint8_t> bytes) {
 }
 
 ProjectLines LoadProjectFile(const std::filesystem::path& path) {
-  return SplitProjectText(ReadFileBytesUpTo(path, kMaxTextFileBytes, kOpenFail));
+  const std::vector<std::uint8_t> bytes = ReadFileBytesUpTo(path, kMaxTextFileBytes, kOpenFail);
+  const int codePage = SystemCodePage();
+  return SplitProjectText(
+      ProjectBytesInCodePage(bytes, codePage, codePage, path.string(), [](const std::string&) {}));
+}
+
+std::vector<std::uint8_t> ProjectBytesInCodePage(std::span<const std::uint8_t> bytes, int encoding,
+                                                 int codePage, const std::string& name,
+                                                 const MessageFn& warn) {
+  const std::string_view raw(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+  const std::string text = DecodeTextFile(raw, encoding, name, warn);
+  if (encoding != kUtf8CodePage && !raw.starts_with("\xEF\xBB\xBF")) {
+    return {bytes.begin(), bytes.end()};
+  }
+  const std::string converted = EncodeTextFile(text, codePage, name, warn);
+  return {converted.begin(), converted.end()};
 }
 
 std::string ProjectFileText(const ProjectLines& lines) {

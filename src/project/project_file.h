@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "base/progress.h"
+
 namespace panelix::project {
 
 // The lines of a project file as the project window's command list holds them: one item per line,
@@ -24,9 +26,18 @@ inline constexpr std::size_t kMaxProjectLine = 1024;
 // line without a line feed is added after an added " " line.
 ProjectLines SplitProjectText(std::span<const std::uint8_t> bytes);
 
-// Reads a project file whole and splits it. Throws panelix::Error "Open fail!" when it cannot be
+// Reads a project file whole (in the code page, or as UTF-8 after a byte-order mark) and splits it.
+// Throws panelix::Error "Open fail!" when it cannot be
 // read.
 ProjectLines LoadProjectFile(const std::filesystem::path& path);
+
+// The bytes of a project file as the command list takes them, in the code page: a file read in
+// encoding kUtf8CodePage, or beginning with the UTF-8 byte-order mark, is converted into the code
+// page; a file in the code page is taken as it is. What may have gone wrong (DecodeTextFile,
+// EncodeTextFile) is said through warn, naming the file as name.
+std::vector<std::uint8_t> ProjectBytesInCodePage(std::span<const std::uint8_t> bytes, int encoding,
+                                                 int codePage, const std::string& name,
+                                                 const MessageFn& warn);
 
 // The text of a saved project: every line with its control characters (below 0x20, carriage
 // return included) removed, followed by CR LF.

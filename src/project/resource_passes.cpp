@@ -18,22 +18,30 @@ using infoblock::BinKind;
 
 constexpr std::uint64_t kMaxFlashAddress = 0xFFFFFFFFu;
 
-// A picture set of a set kind, with the message shown when its count passes the limit.
+// A picture set of a set kind, with the message shown when its count passes the limit. The limit
+// is the table's capacity less one: the firmware stops at the last set, so one entry of every
+// table stays unused. The texts are built from the same numbers, except the GIF one, whose stored
+// text says 10 although its table holds 32 sets; users know it so.
 struct SetKind {
   int limit;
-  const char* message;
+  std::string message;
 };
 
+constexpr int kPictureSetLimit = decltype(infoblock::SetTables::number)::kCapacity - 1;
+constexpr int kGifSetLimit = decltype(infoblock::SetTables::gif)::kCapacity - 1;
+static_assert(kPictureSetLimit == 15 && kGifSetLimit == 31, "stored projects rely on these limits");
+
 SetKind SetKindOf(BinKind kind) {
+  const std::string over = " is over than " + std::to_string(kPictureSetLimit);
   switch (kind) {
     case BinKind::Number:
-      return {15, "Number is over than 15"};
+      return {kPictureSetLimit, "Number" + over};
     case BinKind::ColorNum:
-      return {15, "ColorNum is over than 15"};
+      return {kPictureSetLimit, "ColorNum" + over};
     case BinKind::KeyNum:
-      return {15, "KeyNum is over than 15"};
+      return {kPictureSetLimit, "KeyNum" + over};
     default:
-      return {31, "Gif number is over than 10"};
+      return {kGifSetLimit, "Gif number is over than 10"};
   }
 }
 

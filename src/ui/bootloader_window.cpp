@@ -18,6 +18,7 @@
 #include "base/error.h"
 #include "base/numbers.h"
 #include "bootloader/register_script.h"
+#include "ui/widgets.h"
 
 namespace panelix::ui {
 
@@ -39,14 +40,6 @@ QGridLayout* NewGrid(QGroupBox* group) {
   return grid;
 }
 
-void CentreOnScreen(QWidget* window) {
-  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-    QRect frame = window->frameGeometry();
-    frame.moveCenter(screen->availableGeometry().center());
-    window->move(frame.topLeft());
-  }
-}
-
 }  // namespace
 
 TForm2::TForm2(Dialogs& dialogs, QWidget* parent) : QWidget(parent), m_dialogs(dialogs) {
@@ -62,17 +55,18 @@ TForm2::TForm2(Dialogs& dialogs, QWidget* parent) : QWidget(parent), m_dialogs(d
 
   m_memo1 = new QPlainTextEdit(this);
   m_memo1->setObjectName(QStringLiteral("Memo1"));
+  m_memo1->setAccessibleName(QStringLiteral("Bootloader bytes"));
   m_memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
   m_memo1->setFont(QFont(QStringLiteral("Monospace")));
 
   auto* columns = new QHBoxLayout;
   columns->addLayout(settings);
   columns->addWidget(m_memo1, 1);
-  auto* layout = new QVBoxLayout(this);
+  auto* layout = new QVBoxLayout(MakeScrollingContent(this));
   layout->addLayout(columns, 1);
   layout->addWidget(BuildButtons());
   resize(900, 640);
-  CentreOnScreen(this);
+  PlaceOnScreen(this);
 }
 
 QLineEdit* TForm2::AddNumber(QGridLayout* grid, int row, int column, const char* name, const char* label,
@@ -81,7 +75,9 @@ QLineEdit* TForm2::AddNumber(QGridLayout* grid, int row, int column, const char*
   edit->setObjectName(QString::fromLatin1(name));
   // The number fields take digits only.
   edit->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), edit));
-  grid->addWidget(new QLabel(QString::fromLatin1(label), this), row, column);
+  auto* caption = new QLabel(QString::fromLatin1(label), this);
+  caption->setBuddy(edit);
+  grid->addWidget(caption, row, column);
   grid->addWidget(edit, row, column + 1);
   return edit;
 }
@@ -103,7 +99,9 @@ QComboBox* TForm2::AddChoice(QGridLayout* grid, int row, int column, const char*
     box->addItem(QString::fromUtf8(choice.caption.data(), static_cast<qsizetype>(choice.caption.size())));
   }
   box->setCurrentIndex(selected);
-  grid->addWidget(new QLabel(QString::fromLatin1(label), this), row, column);
+  auto* caption = new QLabel(QString::fromLatin1(label), this);
+  caption->setBuddy(box);
+  grid->addWidget(caption, row, column);
   grid->addWidget(box, row, column + 1);
   return box;
 }
@@ -115,11 +113,13 @@ QWidget* TForm2::BuildPanelGroup() {
   m_editXSIZE = AddNumber(grid, 0, 0, "EditXSIZE", "Hs Size(X):  ", d.xsize);
   m_editYSIZE = AddNumber(grid, 0, 2, "EditYSIZE", "Vs Size(Y):  ", d.ysize);
   auto* hs = new QGroupBox(QStringLiteral("HS"), group);
+  hs->setAccessibleName(hs->title());
   auto* hsGrid = NewGrid(hs);
   m_editHSPW = AddNumber(hsGrid, 0, 0, "EditHSPW", "Pulse Width:  ", d.hspw);
   m_editHSBP = AddNumber(hsGrid, 1, 0, "EditHSBP", "Back-Porch:  ", d.hsbp);
   m_editHSFP = AddNumber(hsGrid, 2, 0, "EditHSFP", "Front-Porch:  ", d.hsfp);
   auto* vs = new QGroupBox(QStringLiteral("VS"), group);
+  vs->setAccessibleName(vs->title());
   auto* vsGrid = NewGrid(vs);
   m_editVSPW = AddNumber(vsGrid, 0, 0, "EditVSPW", "Pulse Width:  ", d.vspw);
   m_editVSBP = AddNumber(vsGrid, 1, 0, "EditVSBP", "Back-Porch:  ", d.vsbp);

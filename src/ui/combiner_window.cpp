@@ -16,6 +16,7 @@
 #include "base/error.h"
 #include "base/numbers.h"
 #include "output/messages.h"
+#include "ui/widgets.h"
 
 namespace panelix::ui {
 
@@ -43,8 +44,9 @@ TForm5::TForm5(Dialogs& dialogs, QWidget* parent) : QWidget(parent), m_dialogs(d
   setWindowTitle(QStringLiteral("BinFile Combine"));
   m_memo1 = new QPlainTextEdit(this);
   m_memo1->setObjectName(QStringLiteral("Memo1"));
+  m_memo1->setAccessibleName(QStringLiteral("Address list"));
   m_memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-  auto* layout = new QVBoxLayout(this);
+  auto* layout = new QVBoxLayout(MakeScrollingContent(this));
   auto* grid = new QGridLayout;
   layout->addLayout(grid);
   grid->addWidget(new QLabel(QStringLiteral("Files   "), this), 0, 1);
@@ -62,11 +64,7 @@ TForm5::TForm5(Dialogs& dialogs, QWidget* parent) : QWidget(parent), m_dialogs(d
   layout->addWidget(BuildButtons());
   layout->addWidget(m_memo1, 1);
   resize(760, 480);
-  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-    QRect frame = frameGeometry();
-    frame.moveCenter(screen->availableGeometry().center());
-    move(frame.topLeft());
-  }
+  PlaceOnScreen(this);
 }
 
 void TForm5::BuildSlots() {
@@ -88,6 +86,11 @@ void TForm5::BuildSlots() {
     if (i < combiner::kSlotCount - 1) {
       slot.start->installEventFilter(this);
     }
+    // The column captions name the fields of every row, so each field is named by its column
+    // and row ("Start Address 2").
+    slot.name->setAccessibleName(QStringLiteral("Files %1").arg(i + 1));
+    slot.start->setAccessibleName(QStringLiteral("Start Address %1").arg(i + 1));
+    slot.length->setAccessibleName(QStringLiteral("Length(bytes) %1").arg(i + 1));
     slot.button = new QPushButton(QStringLiteral("File %1").arg(i + 1), this);
     slot.button->setObjectName(QString::fromLatin1(kButtonNames[static_cast<std::size_t>(i)]));
     slot.button->setEnabled(i == 0);

@@ -13,6 +13,7 @@
 #include "cursor/cursor_text.h"
 #include "output/messages.h"
 #include "output/output_names.h"
+#include "ui/widgets.h"
 
 namespace panelix::ui {
 
@@ -113,7 +114,6 @@ QImage RenderCursorGrid(const cursor::Cursor& cursor) {
 TForm3::TForm3(Dialogs& dialogs, QWidget* parent) : QWidget(parent), m_dialogs(dialogs) {
   setObjectName(QStringLiteral("TForm3"));
   setWindowTitle(QStringLiteral("Cursor tool"));
-  setFixedSize(676, 584);
 
   m_image1 = new CursorGridView(this);
   m_image1->setObjectName(QStringLiteral("Image1"));
@@ -126,9 +126,8 @@ TForm3::TForm3(Dialogs& dialogs, QWidget* parent) : QWidget(parent), m_dialogs(d
   BuildPenFunction();
   BuildButtonsAndData();
   Redisplay();
-  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-    move(screen->availableGeometry().center() - rect().center());
-  }
+  ScrollPlacedControls(this, QSize(676, 584));
+  PlaceOnScreen(this);
 }
 
 void TForm3::BuildPenColor() {

@@ -29,6 +29,7 @@
 #include "base/error.h"
 #include "base/numbers.h"
 #include "font/messages.h"
+#include "ui/widgets.h"
 
 namespace panelix::ui {
 
@@ -103,6 +104,7 @@ TForm4::TForm4(Dialogs& dialogs, QWidget* parent) : QWidget(parent), m_dialogs(d
   top->addWidget(BuildParameters());
   m_memo1 = new QPlainTextEdit(this);
   m_memo1->setObjectName(QStringLiteral("Memo1"));
+  m_memo1->setAccessibleName(QStringLiteral("Messages"));
   m_memo1->setStyleSheet(QStringLiteral("QPlainTextEdit { background: #808080; color: black; }"));
   m_memo1->setFixedHeight(120);
   m_memo2 = new QPlainTextEdit(QStringLiteral("Memo2"), this);
@@ -112,7 +114,7 @@ TForm4::TForm4(Dialogs& dialogs, QWidget* parent) : QWidget(parent), m_dialogs(d
   m_progressBar1->setObjectName(QStringLiteral("ProgressBar1"));
   m_progressBar1->setRange(0, 100);
   m_progressBar1->setValue(0);
-  auto* layout = new QVBoxLayout(this);
+  auto* layout = new QVBoxLayout(MakeScrollingContent(this));
   layout->addLayout(top, 1);
   layout->addWidget(m_memo1);
   layout->addWidget(m_progressBar1);
@@ -128,9 +130,7 @@ TForm4::TForm4(Dialogs& dialogs, QWidget* parent) : QWidget(parent), m_dialogs(d
   connect(m_comboBoxCode, &QComboBox::currentIndexChanged, this, &TForm4::ComboBoxCodeChange);
 
   resize(1045, 596);
-  if (const QScreen* screen = this->screen()) {
-    move(screen->availableGeometry().center() - rect().center());
-  }
+  PlaceOnScreen(this);
   try {
     RefreshPreview();
   } catch (const std::exception& e) {
@@ -193,6 +193,7 @@ QWidget* TForm4::BuildParameters() {
 
   m_comboBoxCode = new QComboBox(box);
   m_comboBoxCode->setObjectName(QStringLiteral("ComboBoxCode"));
+  m_comboBoxCode->setAccessibleName(QStringLiteral("Code set"));
   for (const CodeSetInfo& info : kCodeSets) {
     m_comboBoxCode->addItem(Q(std::string(info.item)));
   }
@@ -227,6 +228,7 @@ QWidget* TForm4::BuildParameters() {
 
   auto* rotation = new QGroupBox(QStringLiteral("Rotation"), box);
   rotation->setObjectName(QStringLiteral("RadioGroup2"));
+  rotation->setAccessibleName(rotation->title());
   auto* rotationColumn = new QVBoxLayout(rotation);
   m_radioGroup2 = new QButtonGroup(rotation);
   const QString items[] = {QStringLiteral("0 Degree"), QStringLiteral("R 90 Degree"),
@@ -279,11 +281,13 @@ QWidget* TForm4::BuildTestPanel() {
   auto* grid = new QGridLayout(panel);
   m_edit1 = new QLineEdit(QStringLiteral("BBAA"), panel);
   m_edit1->setObjectName(QStringLiteral("Edit1"));
+  m_edit1->setAccessibleName(QStringLiteral("Test code"));
   m_edit1->installEventFilter(this);
   m_buttonTest = new QPushButton(QStringLiteral("Test Code"), panel);
   m_buttonTest->setObjectName(QStringLiteral("ButtonTest"));
   m_edit2 = new QLineEdit(QStringLiteral("汉"), panel);
   m_edit2->setObjectName(QStringLiteral("Edit2"));
+  m_edit2->setAccessibleName(QStringLiteral("Test text"));
   m_buttonCHINPUT = new QPushButton(QStringLiteral("测  试"), panel);
   m_buttonCHINPUT->setObjectName(QStringLiteral("ButtonCHINPUT"));
   connect(m_buttonTest, &QPushButton::clicked, this, &TForm4::ButtonTestClick);
@@ -377,12 +381,12 @@ CodeSet TForm4::CurrentSet() const {
 std::u16string TForm4::PreviewText() {
   const int codePage = SystemCodePage();
   switch (m_previewSource) {
-    case 1:
+    case PreviewSource::Text:
       return U16(m_edit2->text());
-    case 2:
+    case PreviewSource::Code:
       return CodeToText(CodeFromField(NormalizeCodeField(U16(m_edit1->text())), kStartLess4), CurrentSet(),
                         m_traditional, codePage, m_converter);
-    default:
+    case PreviewSource::Sample:
       break;
   }
   if (m_traditional) {
@@ -455,7 +459,7 @@ void TForm4::ScrollBar2Change(int position) {
   Guarded([this] { RefreshPreview(); });
 }
 
-void TForm4::TestGlyph(int source) {
+void TForm4::TestGlyph(PreviewSource source) {
   Guarded([this, source] {
     m_previewSource = source;
     const RenderSettings settings = Settings();
@@ -469,11 +473,11 @@ void TForm4::TestGlyph(int source) {
 }
 
 void TForm4::ButtonTestClick() {
-  TestGlyph(2);
+  TestGlyph(PreviewSource::Code);
 }
 
 void TForm4::ButtonCHINPUTClick() {
-  TestGlyph(1);
+  TestGlyph(PreviewSource::Text);
 }
 
 void TForm4::ButtonCloseClick() {
@@ -489,7 +493,7 @@ std::optional<std::vector<std::uint8_t>> TForm4::Generate(const GlyphJob& job,
   pump.start();
   auto progress = [this, &pump](std::int64_t done, std::int64_t total) {
     if (pump.elapsed() >= kPumpMilliseconds) {
-      m_progressBar1->setValue(static_cast<int>(done * 98 / total));
+      m_progressBar1->setValue(WorkPercent(done, total));
       QCoreApplication::processEvents();
       pump.restart();
     }
@@ -560,7 +564,7 @@ void TForm4::BtnStringBinClick() {
     }
     // Every chosen file is read, with or without a "." in its name.
     const int codePage = SystemCodePage();
-    m_memo2Lines = SplitLines(LoadTextFile(name->toStdString(), codePage, m_converter));
+    m_memo2Lines = SplitLines(LoadTextFile(name->toStdString(), codePage));
     QStringList shown;
     for (const auto& line : m_memo2Lines) {
       shown << Q(line);

@@ -38,8 +38,10 @@ class TForm4 : public QWidget {
   // Where the text is drawn in the cell; moved by the scroll bars.
   int OriginX() const { return m_originX; }
   int OriginY() const { return m_originY; }
-  // 0 the default sample, 1 the text of Edit2, 2 the code in Edit1.
-  int PreviewSource() const { return m_previewSource; }
+  // What the preview draws: the default sample until a test button is pressed, then the text of
+  // Edit2 ("测  试") or the code in Edit1 ("Test Code").
+  enum class PreviewSource { Sample = 0, Text = 1, Code = 2 };
+  PreviewSource CurrentPreviewSource() const { return m_previewSource; }
   const QFont& SelectedFont() const { return m_font; }
   bool TraditionalSystem() const { return m_traditional; }
 
@@ -80,7 +82,7 @@ class TForm4 : public QWidget {
   font::GlyphRenderer& Renderer();
   void RefreshPreview();
   void ShowPreview(const font::GlyphCell& cell, int limit);
-  void TestGlyph(int source);
+  void TestGlyph(PreviewSource source);
   // Renders the texts with progress; nothing when "Close" stopped the run.
   std::optional<std::vector<std::uint8_t>> Generate(const font::GlyphJob& job,
                                                     const std::vector<std::u16string>& texts);
@@ -98,7 +100,7 @@ class TForm4 : public QWidget {
   int m_originY = 1;
   int m_scroll1 = 50;
   int m_scroll2 = 50;
-  int m_previewSource = 0;
+  PreviewSource m_previewSource = PreviewSource::Sample;
   bool m_stopRequested = false;
   std::vector<std::u16string> m_memo2Lines{u"Memo2"};
   QString m_folder;

@@ -70,7 +70,7 @@ TForm6::TForm6(Dialogs& dialogs, QWidget* parent)
     : QWidget(parent), m_dialogs(dialogs), m_host(std::make_unique<Host>(*this)) {
   setObjectName(QStringLiteral("TForm6"));
   setWindowTitle(QStringLiteral("GIF Tool"));
-  auto* layout = new QHBoxLayout(this);
+  auto* layout = new QHBoxLayout(MakeScrollingContent(this));
   layout->setContentsMargins(4, 4, 4, 4);
   layout->setSpacing(4);
   layout->addWidget(BuildPictureArea(), 1);
@@ -80,6 +80,7 @@ TForm6::TForm6(Dialogs& dialogs, QWidget* parent)
   connect(m_timer1, &QTimer::timeout, this, &TForm6::Timer1Timer);
 
   resize(1221, 537);
+  PlaceOnScreen(this);
   setWindowState(Qt::WindowMaximized);
 }
 
@@ -101,6 +102,7 @@ QWidget* TForm6::BuildControlPanel() {
   }
   m_comboBox1 = new QComboBox(m_ctrl);
   m_comboBox1->setObjectName(QStringLiteral("ComboBox1"));
+  m_comboBox1->setAccessibleName(QStringLiteral("Pixel format"));
   m_comboBox1->addItems({QStringLiteral("R5G6B5"), QStringLiteral("R8G8B8")});
   v->addWidget(m_comboBox1);
   m_radioGroup1 = MakeChannelOrderGroup(m_ctrl);
@@ -115,6 +117,7 @@ QWidget* TForm6::BuildControlPanel() {
   }
   m_listBox1 = new QListWidget(m_ctrl);
   m_listBox1->setObjectName(QStringLiteral("ListBox1"));
+  m_listBox1->setAccessibleName(QStringLiteral("GIF files"));
   m_listBox1->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Ignored);
   PaintPaleYellow(m_listBox1);
   v->addWidget(m_listBox1, 1);
@@ -140,6 +143,7 @@ QWidget* TForm6::BuildPictureArea() {
   v->addWidget(preview.scrollBox, 1);
   m_memo1 = new QPlainTextEdit(area);
   m_memo1->setObjectName(QStringLiteral("Memo1"));
+  m_memo1->setAccessibleName(QStringLiteral("Address list"));
   m_memo1->setFixedHeight(140);
   m_memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
   PaintPaleYellow(m_memo1);

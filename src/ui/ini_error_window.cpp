@@ -7,6 +7,7 @@
 #include <QVBoxLayout>
 
 #include "ui/project_window.h"
+#include "ui/widgets.h"
 
 namespace panelix::ui {
 
@@ -17,6 +18,7 @@ TForm10::TForm10(Dialogs& dialogs, QWidget* parent) : QWidget(parent), m_dialogs
   layout->setContentsMargins(0, 0, 0, 0);
   m_memo = new QPlainTextEdit(this);
   m_memo->setObjectName(QStringLiteral("Memo1"));
+  m_memo->setAccessibleName(QStringLiteral("Order report"));
   m_memo->setLineWrapMode(QPlainTextEdit::NoWrap);
   m_memo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   m_memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -28,9 +30,7 @@ TForm10::TForm10(Dialogs& dialogs, QWidget* parent) : QWidget(parent), m_dialogs
   m_memo->setFont(font);
   layout->addWidget(m_memo);
   resize(703, 517);
-  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-    move(screen->availableGeometry().center() - rect().center());
-  }
+  PlaceOnScreen(this);
 }
 
 void TForm10::ClearReport() {

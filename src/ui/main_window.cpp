@@ -20,6 +20,7 @@
 #include <QRegularExpressionValidator>
 #include <QScreen>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QSignalBlocker>
 #include <QThread>
 #include <QTimer>
@@ -97,7 +98,7 @@ TForm1::TForm1(Dialogs& dialogs, QWidget* parent)
   layout->setSpacing(4);
   layout->addWidget(BuildPictureArea(), 1);
   layout->addWidget(BuildControlPanel());
-  setCentralWidget(central);
+  setCentralWidget(MakeContentScrollBox(central, this));
   BuildMenu();
 
   m_timer1 = MakeStepTimer(this);
@@ -105,9 +106,7 @@ TForm1::TForm1(Dialogs& dialogs, QWidget* parent)
 
   resize(1124, 637);
   // Centred on the screen when restored from maximized.
-  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-    move(screen->availableGeometry().center() - rect().center());
-  }
+  PlaceOnScreen(this);
   FormShow();
 }
 
@@ -133,6 +132,7 @@ QWidget* TForm1::BuildControlPanel() {
   m_comboBox1->setObjectName(QStringLiteral("ComboBox1"));
   m_comboBox1->addItems({QStringLiteral("R5G6B5"), QStringLiteral("R8G8B8"), QStringLiteral("Black_White")});
   m_comboBox1->setCurrentIndex(0);
+  m_comboBox1->setAccessibleName(QStringLiteral("Pixel format"));
   v->addWidget(m_comboBox1);
 
   m_radioGroup1 = MakeChannelOrderGroup(panel);
@@ -165,9 +165,13 @@ QWidget* TForm1::BuildControlPanel() {
 
   m_memo1 = new QPlainTextEdit(panel);
   m_memo1->setObjectName(QStringLiteral("Memo1"));
+  m_memo1->setAccessibleName(QStringLiteral("Address list"));
   m_memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
   m_memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   m_memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  // Room for eight rows of the address list, whatever the window's size.
+  m_memo1->setMinimumHeight(8 * m_memo1->fontMetrics().lineSpacing() + 2 * m_memo1->frameWidth() +
+                            m_memo1->horizontalScrollBar()->sizeHint().height());
   v->addWidget(m_memo1, 1);
   m_comboDither = MakeDitherBox(panel, v);
   // The preview shows the picture as the chosen dithering will store it.
@@ -195,6 +199,7 @@ QWidget* TForm1::BuildPictureArea() {
 
   m_listBox1 = new QListWidget(area);
   m_listBox1->setObjectName(QStringLiteral("ListBox1"));
+  m_listBox1->setAccessibleName(QStringLiteral("Pictures"));
   m_listBox1->setFixedHeight(154);
   PaintPaleYellow(m_listBox1);
   v->addWidget(m_listBox1);

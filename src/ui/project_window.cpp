@@ -24,6 +24,7 @@
 #include "project/make_bin.h"
 #include "project/project_check.h"
 #include "ui/ini_error_window.h"
+#include "ui/widgets.h"
 
 namespace panelix::ui {
 
@@ -108,6 +109,7 @@ TForm8::TForm8(Dialogs& dialogs, QWidget* parent) : QWidget(parent), m_dialogs(d
   setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
   BuildControls();
   resize(900, 700);
+  PlaceOnScreen(this);
   setWindowState(Qt::WindowMaximized);
 }
 
@@ -133,6 +135,7 @@ void TForm8::BuildControls() {
   auto* binLayout = new QHBoxLayout(binGroup);
   m_listBox1 = new QListWidget(binGroup);
   m_listBox1->setObjectName(QStringLiteral("ListBox1"));
+  m_listBox1->setAccessibleName(QStringLiteral("Bin Files"));
   connect(m_listBox1, &QListWidget::currentRowChanged, this, [this](int row) {
     if (!m_refreshing) {
       m_bins.selected = row;
@@ -161,11 +164,13 @@ void TForm8::BuildControls() {
   auto* commandLayout = new QVBoxLayout(commandGroup);
   m_edit1 = new QLineEdit(commandGroup);
   m_edit1->setObjectName(QStringLiteral("Edit1"));
+  m_edit1->setAccessibleName(QStringLiteral("Command line"));
   connect(m_edit1, &QLineEdit::returnPressed, this, [this] { Run([this] { Edit1Enter(); }); });
   commandLayout->addWidget(m_edit1);
   auto* commandRow = new QHBoxLayout();
   m_listBox2 = new QListWidget(commandGroup);
   m_listBox2->setObjectName(QStringLiteral("ListBox2"));
+  m_listBox2->setAccessibleName(QStringLiteral("Command List"));
   m_listBox2->setUniformItemSizes(true);
   connect(m_listBox2, &QListWidget::itemClicked, this,
           [this](QListWidgetItem* item) { ListBox2Click(m_listBox2->row(item)); });

@@ -14,6 +14,7 @@
 #include "output/address_list.h"
 #include "output/messages.h"
 #include "output/output_names.h"
+#include "ui/widgets.h"
 
 namespace panelix::ui {
 
@@ -28,6 +29,7 @@ QLineEdit* ReadOnlyField(QWidget* parent, const char* name, const char* label, i
   field->setObjectName(QString::fromLatin1(name));
   field->setReadOnly(true);
   field->setGeometry(128, y, 96, 21);
+  caption->setBuddy(field);
   return field;
 }
 
@@ -38,6 +40,7 @@ QComboBox* ChoiceBox(QWidget* parent, const char* name, const char* label, const
   box->setObjectName(QString::fromLatin1(name));
   box->addItems(items);
   box->setGeometry(120, y, 106, 22);
+  caption->setBuddy(box);
   return box;
 }
 
@@ -46,16 +49,15 @@ QComboBox* ChoiceBox(QWidget* parent, const char* name, const char* label, const
 TForm7::TForm7(Dialogs& dialogs, QWidget* parent) : QWidget(parent), m_dialogs(dialogs) {
   setObjectName(QStringLiteral("TForm7"));
   setWindowTitle(QStringLiteral("WAV Tool"));
-  setFixedSize(487, 353);
   m_editFileName = new QLineEdit(this);
   m_editFileName->setObjectName(QStringLiteral("EditFileName"));
+  m_editFileName->setAccessibleName(QStringLiteral("WAV file"));
   m_editFileName->setGeometry(8, 10, 471, 22);
   BuildWavMessage();
   BuildBinMessage();
   BuildButtons();
-  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-    move(screen->availableGeometry().center() - rect().center());
-  }
+  ScrollPlacedControls(this, QSize(487, 353));
+  PlaceOnScreen(this);
 }
 
 void TForm7::BuildWavMessage() {
@@ -93,6 +95,7 @@ void TForm7::BuildBinMessage() {
   m_editBinDataSize->setObjectName(QStringLiteral("EditBinDataSize"));
   m_editBinDataSize->setReadOnly(true);
   m_editBinDataSize->setGeometry(120, 144, 106, 21);
+  caption->setBuddy(m_editBinDataSize);
 }
 
 void TForm7::BuildButtons() {

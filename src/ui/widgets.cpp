@@ -4,13 +4,17 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollArea>
 #include <QSignalBlocker>
 #include <QTimer>
+#include <QVBoxLayout>
+#include <algorithm>
 
 #include "ui/radio_group.h"
 
@@ -98,6 +102,58 @@ QTimer* MakeStepTimer(QObject* parent) {
   timer->setObjectName(QStringLiteral("Timer1"));
   timer->setSingleShot(true);
   return timer;
+}
+
+QScrollArea* MakeContentScrollBox(QWidget* content, QWidget* parent) {
+  auto* box = new QScrollArea(parent);
+  box->setFrameShape(QFrame::NoFrame);
+  box->setWidgetResizable(true);
+  box->setWidget(content);
+  return box;
+}
+
+QWidget* MakeScrollingContent(QWidget* window) {
+  auto* content = new QWidget;
+  auto* layout = new QVBoxLayout(window);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->addWidget(MakeContentScrollBox(content, window));
+  return content;
+}
+
+void ScrollPlacedControls(QWidget* window, QSize designSize) {
+  auto* content = new QWidget;
+  content->setFixedSize(designSize);
+  for (QWidget* child : window->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
+    const bool hidden = child->isHidden();
+    child->setParent(content);
+    child->setHidden(hidden);
+  }
+  auto* layout = new QVBoxLayout(window);
+  layout->setContentsMargins(0, 0, 0, 0);
+  QScrollArea* box = MakeContentScrollBox(content, window);
+  box->setWidgetResizable(false);
+  layout->addWidget(box);
+  // Never larger than the design; smaller only when the screen asks for it.
+  window->setMinimumSize(0, 0);
+  window->setMaximumSize(designSize);
+  window->resize(designSize);
+}
+
+void PlaceOnScreen(QWidget* window) {
+  const QScreen* screen = window->screen() != nullptr ? window->screen() : QGuiApplication::primaryScreen();
+  if (screen == nullptr) {
+    return;
+  }
+  const QRect available = screen->availableGeometry();
+  // The frame (title bar and borders) is only known once the window is shown; leave room for a
+  // usual one.
+  const QSize frame(16, 40);
+  window->resize(window->size().boundedTo(available.size() - frame).expandedTo(window->minimumSize()));
+  QRect placed(QPoint(), window->size() + frame);
+  placed.moveCenter(available.center());
+  placed.moveTopLeft(
+      QPoint(std::max(placed.left(), available.left()), std::max(placed.top(), available.top())));
+  window->move(placed.topLeft());
 }
 
 void SelectRowQuietly(QListWidget* list, int row) {

@@ -14,6 +14,7 @@ class QObject;
 class QProgressBar;
 class QPushButton;
 class QScrollArea;
+class QSize;
 class QTimer;
 class QWidget;
 
@@ -48,6 +49,20 @@ RadioGroup* MakeRotationGroup(QWidget* parent);
 QComboBox* MakeDitherBox(QWidget* parent, QBoxLayout* layout);
 // The one-shot "Timer1" whose timeouts drive a run's steps.
 QTimer* MakeStepTimer(QObject* parent);
+// The frameless scroll box that holds a window's controls: when the window is smaller than its
+// controls need (a small screen, a large scale factor), it scrolls instead of squeezing groups below
+// their minimum size.
+QScrollArea* MakeContentScrollBox(QWidget* content, QWidget* parent);
+// Gives window a scroll box filling it and returns the widget inside it, which the window lays its
+// controls out on.
+QWidget* MakeScrollingContent(QWidget* window);
+// Moves the controls that a window placed by coordinates (at a fixed design size) into a scroll box
+// of the window, so the window may be smaller than its design on a small screen.
+void ScrollPlacedControls(QWidget* window, QSize designSize);
+// Sizes a window to fit the available area of its screen (its design size when that fits) and
+// centres it there.
+void PlaceOnScreen(QWidget* window);
+
 // Selects a list row without the row-change signal, so no click handler runs.
 void SelectRowQuietly(QListWidget* list, int row);
 

@@ -8,7 +8,7 @@
 
 namespace panelix::wav {
 
-// Message texts of the WAV reader, spelt as users of the module tools know them.
+// Message texts of the WAV reader, spelt exactly so: users and their scripts match on them.
 inline constexpr const char* kOpenFailed = "打开文件失败!";
 inline constexpr const char* kErrorChunk = "Error Chunk!";
 inline constexpr const char* kTruncated = "The wav file is truncated!";

@@ -91,7 +91,7 @@ TEST(PictureCli, FailuresGiveTheirMessageAndStatusOne) {
       {{"picture", "-o", (dir / "x").string(), (dir / "empty").string()}, "Please input picture!"},
       {{"picture", "-o", (dir / "no" / "x").string(), good}, "The file might not be accessibl."},
       {{"picture", "--alpha", "", "-o", (dir / "x").string(), bad}, "Fail to convert "},
-      {{"picture", "--format", "rgb565", "-o", (dir / "x").string(), good}, "--format"},
+      {{"picture", "--format", "rgb556", "-o", (dir / "x").string(), good}, "--format"},
   };
   std::filesystem::create_directories(dir / "empty");
   panelix::test::WriteText(dir / "x.bin", "old");
@@ -185,6 +185,34 @@ TEST(PictureCli, AKilledRunLeavesTheOldPairAndNoTemporaryFile) {
   }
   std::sort(left.begin(), left.end());
   EXPECT_EQ(left, (std::vector<std::string>{"P-Addr.txt", "P.bin"}));
+
+TEST(PictureCli, FormatAliasesGiveTheBytesOfTheirFormat) {
+  TempDir dir;
+  const auto png = (dir / "a.png").string();
+  panelix::test::WriteBytes(png, fx::EncodePng(2, 1, 6, {0x12, 0x34, 0x56, 0x80, 0xF0, 0x0F, 0xAA, 0x20}));
+  struct Case {
+    std::vector<std::string> alias;
+    std::vector<std::string> same;
+  };
+  const Case cases[] = {
+      {{"--format", "rgb565"}, {"--format", "r5g6b5"}},
+      {{"--format", "RGB888"}, {"--format", "r8g8b8"}},
+      {{"--format", "mono"}, {"--format", "bw"}},
+      {{"--format", "argb4444"}, {"--format", "r5g6b5", "--argb-png"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.alias.back());
+    std::vector<Bytes> outputs;
+    for (std::vector<std::string> args : {c.alias, c.same}) {
+      const auto out = (dir / ("out" + std::to_string(outputs.size()))).string();
+      args.insert(args.begin(), "picture");
+      args.insert(args.end(), {"-o", out, png});
+      const auto r = RunCli(args);
+      ASSERT_EQ(r.exitCode, 0) << r.err;
+      outputs.push_back(ReadBytes(out + ".bin"));
+    }
+    EXPECT_EQ(outputs[0], outputs[1]);
+  }
 }
 
 }  // namespace

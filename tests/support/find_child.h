@@ -16,4 +16,12 @@ T* FindChild(const QObject& window, const char* name) {
   return widget;
 }
 
+// The same for a name built at run time ("Edit%1").
+template <typename T>
+T* FindChild(const QObject& window, const QString& name) {
+  T* widget = window.findChild<T*>(name);
+  EXPECT_NE(widget, nullptr) << name.toStdString();
+  return widget;
+}
+
 }  // namespace panelix::test

@@ -13,6 +13,7 @@
 #define PANELIX_CLI "panelix"
 #endif
 #include "support/cli_runner.h"
+#include "support/find_child.h"
 #include "support/scripted_dialogs.h"
 #include "ui/bootloader_window.h"
 
@@ -23,9 +24,7 @@ class BootloaderWindowTest : public ::testing::Test {
  protected:
   template <typename T = QLineEdit>
   T* Find(const char* name) {
-    auto* widget = m_window.findChild<T*>(QString::fromLatin1(name));
-    EXPECT_NE(widget, nullptr) << name;
-    return widget;
+    return test::FindChild<T>(m_window, name);
   }
   void Type(const char* edit, const QString& text) {
     QLineEdit* field = Find(edit);
@@ -66,7 +65,7 @@ TEST_F(BootloaderWindowTest, LimitedValuesAreWrittenBackAndTheBlockUsesThem) {
   Type("EditMCLK", QStringLiteral("133"));
   Type("EditPWM", QStringLiteral("150"));
   Type("EditPPre", QStringLiteral("x300"));  // the field takes digits only
-  m_window.findChild<QComboBox*>(QStringLiteral("ComboBoxSpeed"))->setCurrentIndex(7);
+  Find<QComboBox>("ComboBoxSpeed")->setCurrentIndex(7);
   m_dialogs.saveAnswers.push_back(std::nullopt);
   Creat();
   EXPECT_TRUE(m_dialogs.messages.isEmpty());

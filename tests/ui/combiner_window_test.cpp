@@ -10,6 +10,7 @@
 #define PANELIX_CLI "panelix"
 #endif
 #include "support/cli_runner.h"
+#include "support/find_child.h"
 #include "support/scripted_dialogs.h"
 #include "ui/combiner_window.h"
 
@@ -26,13 +27,9 @@ class CombinerWindowTest : public ::testing::Test {
     test::WriteBytes(m_dir / "c.bin", Bytes(4, 0xC3));
   }
   QLineEdit* Edit(int number) {
-    auto* edit = m_window.findChild<QLineEdit*>(QStringLiteral("Edit%1").arg(number));
-    EXPECT_NE(edit, nullptr) << number;
-    return edit;
+    return test::FindChild<QLineEdit>(m_window, QStringLiteral("Edit%1").arg(number));
   }
-  QPushButton* Button(const char* name) {
-    return m_window.findChild<QPushButton*>(QString::fromLatin1(name));
-  }
+  QPushButton* Button(const char* name) { return test::FindChild<QPushButton>(m_window, name); }
   QString Path(const std::string& file) const { return QString::fromStdString((m_dir / file).string()); }
   void Choose(const char* button, const std::string& file) {
     m_dialogs.openAnswers.push_back(Path(file));
@@ -48,9 +45,7 @@ class CombinerWindowTest : public ::testing::Test {
     QTest::mouseClick(Button("Button4"), Qt::LeftButton);
   }
   QStringList MemoLines() {
-    return m_window.findChild<QPlainTextEdit*>(QStringLiteral("Memo1"))
-        ->toPlainText()
-        .split(QLatin1Char('\n'));
+    return test::FindChild<QPlainTextEdit>(m_window, "Memo1")->toPlainText().split(QLatin1Char('\n'));
   }
 
   test::TempDir m_dir;

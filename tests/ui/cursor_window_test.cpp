@@ -10,6 +10,7 @@
 #define PANELIX_CLI "panelix"
 #endif
 #include "support/cli_runner.h"
+#include "support/find_child.h"
 #include "support/scripted_dialogs.h"
 #include "ui/cursor_window.h"
 
@@ -29,9 +30,7 @@ class CursorWindowTest : public ::testing::Test {
 
   template <typename T>
   T* Find(const char* name) {
-    auto* w = window.findChild<T*>(QString::fromLatin1(name));
-    EXPECT_NE(w, nullptr) << name;
-    return w;
+    return test::FindChild<T>(window, name);
   }
   QWidget* Grid() { return Find<QWidget>("Image1"); }
   void Click(const char* name) { QTest::mouseClick(Find<QWidget>(name), Qt::LeftButton); }

@@ -17,6 +17,7 @@
 #define PANELIX_CLI "panelix"
 #endif
 #include "support/cli_runner.h"
+#include "support/find_child.h"
 #include "support/scripted_dialogs.h"
 #include "ui/font_window.h"
 
@@ -31,9 +32,7 @@ class FontWindow : public ::testing::Test {
  protected:
   template <typename T>
   T* Get(const char* name) {
-    T* child = window.findChild<T*>(QString::fromLatin1(name));
-    EXPECT_NE(child, nullptr) << name;
-    return child;
+    return test::FindChild<T>(window, name);
   }
   void Click(const char* name) { Get<QPushButton>(name)->click(); }
   void SetCodeSet(int index) { Get<QComboBox>("ComboBoxCode")->setCurrentIndex(index); }
@@ -212,13 +211,13 @@ TEST_F(FontWindow, TestButtonsDumpTheGlyphAndKeepTheirSource) {
   ASSERT_EQ(lines.size(), 5);  // four lines of eight entries and the empty text after the last break
   EXPECT_TRUE(lines[0].startsWith(QStringLiteral("0x")));
   EXPECT_TRUE(lines[3].endsWith(QStringLiteral(", ")));
-  EXPECT_EQ(window.PreviewSource(), 2);
+  EXPECT_EQ(window.CurrentPreviewSource(), ui::TForm4::PreviewSource::Code);
   const QImage gb = Shown("Image1");
   SetCodeSet(1);  // B0A1 read as a BIG5 code now
   EXPECT_NE(Shown("Image1"), gb);
   Get<QLineEdit>("Edit2")->setText(QStringLiteral("AB"));
   Click("ButtonCHINPUT");
-  EXPECT_EQ(window.PreviewSource(), 1);
+  EXPECT_EQ(window.CurrentPreviewSource(), ui::TForm4::PreviewSource::Text);
   EXPECT_NE(Get<QPlainTextEdit>("Memo1")->toPlainText(), dump);
   // Rotation changes the preview's shape at the next refresh.
   Get<QLineEdit>("EditFH")->setText(QStringLiteral("24"));

@@ -21,6 +21,7 @@
 #include <fstream>
 #include <functional>
 
+#include "support/cli_runner.h"
 #include "support/find_child.h"
 #include "support/scripted_dialogs.h"
 #include "ui/radio_group.h"
@@ -399,6 +400,37 @@ TEST_F(MainWindowTest, ExitStopsTheRunBeforeItsNextPictureAndClosesTheWindow) {
   EXPECT_FALSE(window.isVisible());
   EXPECT_FALSE(std::filesystem::exists(dir / "out.bin"));
   EXPECT_EQ(dialogs.messages, QStringList{QStringLiteral("Start to convert, please wait...")});
+}
+
+// The window's "All Convert" and `panelix picture` write the same bytes for the same settings.
+TEST_F(MainWindowTest, AllConvertWritesWhatTheCliWritesForEveryFormat) {
+  SavePicture(dir / "a.bmp", {{0xFF0000, 0x123456, 0x000000}, {0xFFFFFF, 0x808080, 0x0A0B0C}}, "BMP");
+  // A PNG with alpha: without "aRGB PNG" ticked it is encoded in the chosen format.
+  QImage alpha(3, 2, QImage::Format_ARGB32);
+  alpha.fill(0x80FF8000u);
+  alpha.setPixel(1, 1, 0x00000000u);
+  alpha.setPixel(2, 0, 0xFF10E0F0u);
+  ASSERT_TRUE(alpha.save(Q(dir / "b.png"), "PNG"));
+  struct Case {
+    int format;  // index of ComboBox1
+    const char* cliFormat;
+  };
+  const Case cases[] = {{0, "r5g6b5"}, {1, "r8g8b8"}, {2, "bw"}};
+  Choose(dir / "a.bmp");
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.cliFormat);
+    Find<QComboBox>("ComboBox1")->setCurrentIndex(c.format);
+    const std::string name = std::string("Picture-") + c.cliFormat;
+    dialogs.saveAnswers.push_back(Q(dir / name));
+    RunToTheEnd("BtnMConvert");
+    const auto cli = test::RunCli({"picture", "--format", c.cliFormat, "-o", (dir / ("cli-" + name)).string(),
+                                   (dir / "a.bmp").string(), (dir / "b.png").string()});
+    ASSERT_EQ(cli.exitCode, 0) << cli.err;
+    const Bytes fromWindow = ReadBytes(dir / (name + ".bin"));
+    EXPECT_FALSE(fromWindow.empty());
+    EXPECT_EQ(fromWindow, ReadBytes(dir / ("cli-" + name + ".bin")));
+    EXPECT_EQ(ReadBytes(dir / (name + "-Addr.txt")), ReadBytes(dir / ("cli-" + name + "-Addr.txt")));
+  }
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "support/find_child.h"
 #include "support/scripted_dialogs.h"
 #include "ui/ini_error_window.h"
 #include "ui/project_window.h"
@@ -64,9 +65,7 @@ struct Fixture {
   Fixture() { window.SetErrorWindow(&errors); }
   template <typename T>
   T* Find(const char* name) {
-    T* control = window.findChild<T*>(QString::fromLatin1(name));
-    EXPECT_NE(control, nullptr) << name;
-    return control;
+    return test::FindChild<T>(window, name);
   }
   void Click(const char* button) { Find<QPushButton>(button)->click(); }
   QListWidget* Bins() { return Find<QListWidget>("ListBox1"); }
@@ -107,7 +106,7 @@ TEST(ProjectWindow, HasItsControlsWithHiddenOptionAndWorkArea) {
 
   EXPECT_EQ(f.errors.windowTitle(), QStringLiteral("Ini error message"));
   EXPECT_EQ(f.errors.size(), QSize(703, 517));
-  auto* memo = f.errors.findChild<QPlainTextEdit*>(QStringLiteral("Memo1"));
+  auto* memo = test::FindChild<QPlainTextEdit>(f.errors, "Memo1");
   ASSERT_NE(memo, nullptr);
   EXPECT_TRUE(memo->font().fixedPitch());
   EXPECT_EQ(memo->font().pixelSize(), 16);
@@ -314,7 +313,7 @@ TEST(ProjectWindow, MakeBinStopsOnMissingInputAndShowsTheOrderReport) {
   f.Click("BtnInput");
   f.Click("Button1");
   EXPECT_TRUE(f.errors.isVisible());
-  const QString report = f.errors.findChild<QPlainTextEdit*>(QStringLiteral("Memo1"))->toPlainText();
+  const QString report = test::FindChild<QPlainTextEdit>(f.errors, "Memo1")->toPlainText();
   EXPECT_EQ(report, QStringLiteral(
                         "Command 80h error:\n80h#01:1\n80h#00:2\n\nNew command 80h:\n80h#00:2\n80h#01:1\n"));
   EXPECT_EQ(f.dialogs.messages.size(), 3);

@@ -10,6 +10,7 @@
 #define PANELIX_CLI "panelix"
 #endif
 #include "support/cli_runner.h"
+#include "support/find_child.h"
 #include "support/scripted_dialogs.h"
 #include "ui/wav_window.h"
 #include "wav/wav_fixture.h"
@@ -28,9 +29,7 @@ class WavWindowTest : public ::testing::Test {
 
   template <typename T>
   T* Find(const char* name) {
-    auto* w = window.findChild<T*>(QString::fromLatin1(name));
-    EXPECT_NE(w, nullptr) << name;
-    return w;
+    return test::FindChild<T>(window, name);
   }
   QString Text(const char* name) { return Find<QLineEdit>(name)->text(); }
   QString Choice(const char* name) { return Find<QComboBox>(name)->currentText(); }
