@@ -1,8 +1,6 @@
 #include "gif/gif_folder.h"
 
-#include <algorithm>
-#include <filesystem>
-#include <system_error>
+#include "base/folder_list.h"
 
 namespace panelix::gif {
 
@@ -20,16 +18,11 @@ bool IsListedGifName(std::string_view name) {
 
 std::vector<std::string> ListGifFolder(std::string_view folder) {
   std::vector<std::string> names;
-  std::error_code ec;
-  const std::filesystem::path dir =
-      folder.empty() ? std::filesystem::path(".") : std::filesystem::path(folder);
-  for (std::filesystem::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
-    std::string name = it->path().filename().string();
-    if (IsListedGifName(name)) {
-      names.push_back(std::move(name));
+  for (FolderEntry& entry : ListFolder(folder).value_or(std::vector<FolderEntry>{})) {
+    if (IsListedGifName(entry.name)) {
+      names.push_back(std::move(entry.name));
     }
   }
-  std::sort(names.begin(), names.end());
   return names;
 }
 

@@ -1,9 +1,9 @@
 #include "picture/folder_scan.h"
 
-#include <dirent.h>
-
 #include <algorithm>
 #include <array>
+
+#include "base/folder_list.h"
 
 namespace panelix::picture {
 
@@ -13,17 +13,9 @@ namespace {
 // plain file) has none.
 std::vector<std::string> ListNames(const std::string& folder) {
   std::vector<std::string> names;
-  DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
-  if (dir == nullptr) {
-    return names;
+  for (FolderEntry& entry : ListFolder(folder).value_or(std::vector<FolderEntry>{})) {
+    names.push_back(std::move(entry.name));
   }
-  while (const dirent* entry = ::readdir(dir)) {
-    if (entry->d_name[0] != '.') {
-      names.emplace_back(entry->d_name);
-    }
-  }
-  ::closedir(dir);
-  std::sort(names.begin(), names.end());
   return names;
 }
 

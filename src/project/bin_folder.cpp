@@ -1,9 +1,7 @@
 #include "project/bin_folder.h"
 
-#include <algorithm>
-#include <system_error>
-
 #include "base/error.h"
+#include "base/folder_list.h"
 
 namespace panelix::project {
 
@@ -21,27 +19,17 @@ bool IsBinFileName(const std::string& name) {
 }
 
 std::vector<std::string> ListBinFolder(const std::filesystem::path& folder, const std::string& message) {
+  std::optional<std::vector<FolderEntry>> entries = ListFolder(folder);
+  if (!entries) {
+    throw Error(message);
+  }
   std::vector<std::string> names;
-  std::error_code error;
-  std::filesystem::directory_iterator it(folder.empty() ? std::filesystem::path(".") : folder, error);
-  if (error) {
-    throw Error(message);
-  }
-  for (const std::filesystem::directory_iterator end; it != end; it.increment(error)) {
-    if (error) {
-      throw Error(message);
-    }
-    std::string name = it->path().filename().string();
-    std::error_code kindError;
+  for (FolderEntry& entry : *entries) {
     // A folder named like a bin cannot go into the flash image; leave it out of the list.
-    if (IsBinFileName(name) && !it->is_directory(kindError)) {
-      names.push_back(std::move(name));
+    if (IsBinFileName(entry.name) && !entry.isFolder) {
+      names.push_back(std::move(entry.name));
     }
   }
-  if (error) {
-    throw Error(message);
-  }
-  std::sort(names.begin(), names.end());
   return names;
 }
 

@@ -7,6 +7,8 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QListWidget>
+#include <QMainWindow>
+#include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
@@ -145,10 +147,22 @@ void PlaceOnScreen(QWidget* window) {
     return;
   }
   const QRect available = screen->availableGeometry();
+  // The design size, grown to what the controls in the window's scroll box need, so that they
+  // scroll only where the screen is too small for them.
+  QSize wanted = window->size();
+  const auto* box = window->findChild<QScrollArea*>(QString(), Qt::FindDirectChildrenOnly);
+  if (box != nullptr && box->widget() != nullptr) {
+    QSize need = box->widget()->minimumSizeHint();
+    if (const auto* main = qobject_cast<QMainWindow*>(window);
+        main != nullptr && main->menuBar() != nullptr) {
+      need.rheight() += main->menuBar()->sizeHint().height();
+    }
+    wanted = wanted.expandedTo(need);
+  }
   // The frame (title bar and borders) is only known once the window is shown; leave room for a
   // usual one.
   const QSize frame(16, 40);
-  window->resize(window->size().boundedTo(available.size() - frame).expandedTo(window->minimumSize()));
+  window->resize(wanted.boundedTo(available.size() - frame).expandedTo(window->minimumSize()));
   QRect placed(QPoint(), window->size() + frame);
   placed.moveCenter(available.center());
   placed.moveTopLeft(

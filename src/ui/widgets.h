@@ -59,8 +59,8 @@ QWidget* MakeScrollingContent(QWidget* window);
 // Moves the controls that a window placed by coordinates (at a fixed design size) into a scroll box
 // of the window, so the window may be smaller than its design on a small screen.
 void ScrollPlacedControls(QWidget* window, QSize designSize);
-// Sizes a window to fit the available area of its screen (its design size when that fits) and
-// centres it there.
+// Sizes a window to fit the available area of its screen — its design size, grown to what the
+// controls in its scroll box need, when that fits — and centres it there.
 void PlaceOnScreen(QWidget* window);
 
 // Selects a list row without the row-change signal, so no click handler runs.

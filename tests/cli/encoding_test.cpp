@@ -30,7 +30,8 @@ TEST(TextEncoding, StringBinTextGivesTheSameFontInEveryEncoding) {
   ASSERT_EQ(font({"cp.txt"}, "cp").exitCode, 0);
   const auto utf8 = font({"utf8.txt", "--encoding", "utf-8"}, "utf8");
   ASSERT_EQ(utf8.exitCode, 0) << utf8.err;
-  EXPECT_EQ(utf8.err, "String Font bin ok\n");
+  EXPECT_NE(utf8.err.find("String Font bin ok"), std::string::npos) << utf8.err;
+  EXPECT_EQ(utf8.err.find("encoding"), std::string::npos) << utf8.err;
   ASSERT_EQ(font({"bom.txt"}, "bom").exitCode, 0);
   EXPECT_EQ(ReadBytes(dir / "utf8.bin"), ReadBytes(dir / "cp.bin"));
   EXPECT_EQ(ReadBytes(dir / "bom.bin"), ReadBytes(dir / "cp.bin"));

@@ -116,16 +116,16 @@ const Field kFields[] = {
     {"TForm10", "Memo1", "Order report"},
 };
 
-// The name a screen reader announces a field by: the text of the label that names it (its buddy,
-// given as a label relation), else its own accessible name. A drop-down list's own name is its
-// current entry.
+// The name a screen reader announces a field by: its own accessible name when it has one, else the
+// text of the first label that names it (its buddy label comes before its group box), else the
+// name Qt gives it. A drop-down list's own Qt name is its current entry.
 QString AnnouncedName(QAccessibleInterface* node, const QWidget* widget) {
+  if (!widget->accessibleName().isEmpty()) {
+    return widget->accessibleName().simplified();
+  }
   const auto labels = node->relations(QAccessible::Label);
   if (!labels.isEmpty()) {
     return labels.front().first->text(QAccessible::Name).simplified();
-  }
-  if (node->role() == QAccessible::ComboBox) {
-    return widget->accessibleName().simplified();
   }
   return node->text(QAccessible::Name).simplified();
 }
