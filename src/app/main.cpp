@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "base/allocation.h"
-#include "infoblock/command_interface.h"
+#include "commands/compiler.h"
 #include "ui/dialogs.h"
 #include "ui/window_registry.h"
 
