@@ -77,16 +77,8 @@ int RunWav(const WavArgs& args) {
   const auto bin = wav::ConvertWav(file, info, options, size, TerminalProgress("wav"));
   FinishTerminalProgress();
   const std::string name = output::OutputBinName(args.output);
-  bool written = true;
-  try {
-    WriteFileReplacing(name, std::span<const std::uint8_t>(*bin), output::kFileNotAccessible);
-  } catch (const Error& e) {
-    PrintMessage(e.what());
-    written = false;
-  }
   const auto lines = wav::DataTextLines(args.input, info, options, size);
-  written = output::WriteAddressList(name, lines, print) == output::WriteResult::Written && written;
-  return written ? 0 : 1;
+  return wav::WriteWavOutputs(name, *bin, lines, print) ? 0 : 1;
 }
 
 SubcommandAction Setup(CLI::App& app) {

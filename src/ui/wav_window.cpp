@@ -233,15 +233,7 @@ void TForm7::Button2Click() {
 
 bool TForm7::WriteOutputs(const std::string& name, const std::vector<std::uint8_t>& bin,
                           const std::vector<std::string>& lines) {
-  bool written = true;
-  try {
-    WriteFileReplacing(name, std::span<const std::uint8_t>(bin), output::kFileNotAccessible);
-  } catch (const Error& e) {
-    Message(e.what());
-    written = false;
-  }
-  const MessageFn message = [this](const std::string& text) { Message(text); };
-  return output::WriteAddressList(name, lines, message) == output::WriteResult::Written && written;
+  return wav::WriteWavOutputs(name, bin, lines, [this](const std::string& text) { Message(text); });
 }
 
 }  // namespace panelix::ui

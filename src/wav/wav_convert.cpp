@@ -4,6 +4,10 @@
 #include <array>
 
 #include "base/error.h"
+#include "base/files.h"
+#include "output/address_list.h"
+#include "output/messages.h"
+#include "output/output_names.h"
 
 namespace panelix::wav {
 
@@ -149,6 +153,38 @@ std::vector<std::string> DataTextLines(const std::string& fileNameText, const Wa
       std::to_string(size) + "//The bytes of Bin_File_Data_Size ",
       "};",
   };
+}
+
+bool WriteWavOutputs(const std::string& name, std::span<const std::uint8_t> bin,
+                     const std::vector<std::string>& lines, const MessageFn& message) {
+  if (name.empty()) {
+    message(output::kFileDoesNotExist);
+    return false;
+  }
+  // Each output that cannot be written is reported, as the two files were before; then nothing
+  // is put in place.
+  OutputFiles outputs;
+  bool written = true;
+  const auto write = [&](const std::string& target, std::string_view bytes) {
+    try {
+      outputs.Add(target, output::kFileNotAccessible).Write(bytes);
+    } catch (const Error& e) {
+      message(e.what());
+      written = false;
+    }
+  };
+  write(name, std::string_view(reinterpret_cast<const char*>(bin.data()), bin.size()));
+  write(output::AddressListName(name), output::AddressListBytes(lines));
+  if (!written) {
+    return false;
+  }
+  try {
+    outputs.Commit();
+  } catch (const Error& e) {
+    message(e.what());
+    return false;
+  }
+  return true;
 }
 
 }  // namespace panelix::wav

@@ -52,4 +52,11 @@ std::optional<std::vector<std::uint8_t>> ConvertWav(std::span<const std::uint8_t
 std::vector<std::string> DataTextLines(const std::string& fileNameText, const WavInfo& info,
                                        const WavOptions& options, std::uint64_t size);
 
+// Writes the bin and its data text (lines, as an address list beside it) and puts both in place
+// together. Each file that cannot be written gives message "The file might not be accessibl." (an
+// empty name gives "The file does not exist."), and then both files stay as they were. Returns
+// whether both were put in place.
+bool WriteWavOutputs(const std::string& name, std::span<const std::uint8_t> bin,
+                     const std::vector<std::string>& lines, const MessageFn& message);
+
 }  // namespace panelix::wav

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "base/error.h"
+#include "base/files.h"
+#include "support/cli_runner.h"
 #include "wav_fixture.h"
 
 namespace panelix::wav {
@@ -193,6 +195,40 @@ TEST(WavConvert, PresetsFollowTheFile) {
   EXPECT_EQ(preset(2, 24).bits, BitsChoice::Unknown);
   EXPECT_EQ(preset(5, 8).channel, ChannelChoice::Right);  // kept
   EXPECT_EQ(preset(2, 16).speed, 4);
+}
+
+TEST(WavConvert, OutputsAreWrittenTogetherOrNotAtAll) {
+  panelix::test::TempDir dir;
+  const std::string bin = (dir / "Wav-a.bin").string();
+  const auto list = dir / "Wav-a-Addr.txt";
+  panelix::test::WriteText(bin, "old bin");
+  panelix::test::WriteText(list, "old list");
+  const std::vector<std::uint8_t> samples{1, 2, 3};
+  struct Case {
+    const char* name;
+    FileFaults faults;
+  };
+  const Case failures[] = {
+      {"bin write", {.failWrite = 1}}, {"text write", {.failWrite = 2}}, {"commit", {.failCommit = true}}};
+  for (const auto& c : failures) {
+    SCOPED_TRACE(c.name);
+    std::vector<std::string> messages;
+    SetFileFaults(c.faults);
+    EXPECT_FALSE(WriteWavOutputs(bin, samples, {"a.wav", "1"},
+                                 [&messages](const std::string& m) { messages.push_back(m); }));
+    SetFileFaults({});
+    EXPECT_EQ(messages, std::vector<std::string>{"The file might not be accessibl."});
+    EXPECT_EQ(panelix::test::ReadBytes(bin), (std::vector<std::uint8_t>{'o', 'l', 'd', ' ', 'b', 'i', 'n'}));
+    EXPECT_EQ(panelix::test::ReadBytes(list).size(), 8U);
+  }
+  std::vector<std::string> messages;
+  ASSERT_TRUE(WriteWavOutputs(bin, samples, {"a.wav", "1"},
+                              [&messages](const std::string& m) { messages.push_back(m); }));
+  EXPECT_TRUE(messages.empty());
+  EXPECT_EQ(panelix::test::ReadBytes(bin), samples);
+  const auto text = panelix::test::ReadBytes(list);
+  EXPECT_EQ(std::string(text.begin(), text.end()), "a.wav\r\n1\r\n");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 2);
 }
 
 }  // namespace
