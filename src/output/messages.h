@@ -1,7 +1,7 @@
 #pragma once
 
-// Message texts shared by every converter that writes a bin and an address list. The spelling is
-// the one users of the module tools know; keep it exactly.
+// Message texts shared by every converter that writes a bin and an address list. Users' scripts
+// match these texts as they are, misspelling included; keep them exactly.
 namespace panelix::output {
 
 inline constexpr const char* kErrorFileName = "Error file's name";
