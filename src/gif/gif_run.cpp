@@ -5,6 +5,7 @@
 
 #include "base/error.h"
 #include "base/files.h"
+#include "base/progress.h"
 #include "gif/gif_reader.h"
 #include "output/address_list.h"
 #include "output/output_names.h"
@@ -148,10 +149,9 @@ void GifRun::ConvertFrame(const GifEntry& entry, std::int32_t frame, const pictu
     options.format = picture::PixelFormat::R5G6B5;
   }
   picture::CheckedEncodedSize(turned.width, turned.height, options.format, options.rowPadding);
-  const std::vector<std::uint8_t> bytes =
-      picture::EncodePicture(turned, options, [&](std::int64_t done, std::int64_t total) {
-        return host.Progress(total > 0 ? static_cast<int>(98 * done / total) : 0);
-      });
+  const std::vector<std::uint8_t> bytes = picture::EncodePicture(
+      turned, options,
+      [&](std::int64_t done, std::int64_t total) { return host.Progress(WorkPercent(done, total)); });
   m_lastAppend = m_bin->Append(bytes, [&](const std::string& text) { host.ShowMessage(text); });
   const auto size = static_cast<std::uint32_t>(bytes.size());
   std::string row = output::AddressRow(turned.width, turned.height, m_address, size,

@@ -2,6 +2,7 @@
 
 #include "base/error.h"
 #include "base/files.h"
+#include "base/progress.h"
 #include "output/address_list.h"
 #include "output/output_names.h"
 #include "picture/encoders.h"
@@ -39,7 +40,7 @@ void RunHost::LoadEntry(int index) {
 ConvertedPicture RunHost::EncodeCurrent(const ConvertOptions& options) {
   const Preview& preview = CurrentPreview();
   const ProgressFn progress = [this](std::int64_t done, std::int64_t total) {
-    return Progress(total > 0 ? static_cast<int>(98 * done / total) : 0);
+    return Progress(WorkPercent(done, total));
   };
   if (EncodesAsArgb4444(preview.kind, options)) {
     // The 4-4-4-4 encoding reads the file's own colours and alpha, so the file is decoded anew.
