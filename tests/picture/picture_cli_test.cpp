@@ -185,6 +185,7 @@ TEST(PictureCli, AKilledRunLeavesTheOldPairAndNoTemporaryFile) {
   }
   std::sort(left.begin(), left.end());
   EXPECT_EQ(left, (std::vector<std::string>{"P-Addr.txt", "P.bin"}));
+}
 
 TEST(PictureCli, FormatAliasesGiveTheBytesOfTheirFormat) {
   TempDir dir;
