@@ -40,6 +40,8 @@ std::string ErrorOf(const std::function<void()>& action) {
   return "no error";
 }
 
+void NoRow(const std::string& /*row*/) {}
+
 class CombineTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -177,6 +179,34 @@ TEST_F(CombineTest, AFailingWriteOrCommitLeavesTheOldOutputAndList) {
     EXPECT_EQ(test::ReadBytes(m_dir / "out.bin"), Repeat(0x55, 4));
     EXPECT_EQ(Text(m_dir / "out-Addr.txt"), "old");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(m_dir.Path()), {}), 5);
+  }
+}
+
+TEST_F(CombineTest, AStopAtAnyProgressCallEndsStoppedAndLeavesTheOldOutputAndList) {
+  const std::vector<CombineSlot> slots = {Slot("a.bin", 0, 0x100), Slot("b.bin", 0x200, 0x10),
+                                          Slot("c.bin", 0x300, 8)};
+  std::size_t calls = 0;
+  const auto counted = [&calls](std::size_t stopAt) {
+    return [&calls, stopAt](std::int64_t, std::int64_t) { return ++calls != stopAt; };
+  };
+  ASSERT_EQ(CombineFiles(slots, (m_dir / "full").string(), NoRow, NoMessage, counted(0)).outcome,
+            RunOutcome::Succeeded);
+  const std::size_t total = calls;
+  ASSERT_GT(total, 2U);
+  for (std::size_t stop = 1; stop <= total; ++stop) {
+    SCOPED_TRACE(stop);
+    test::WriteBytes(m_dir / "out.bin", Repeat(0x55, 4));
+    test::WriteText(m_dir / "out-Addr.txt", "old");
+    calls = 0;
+    const CombineResult result =
+        CombineFiles(slots, (m_dir / "out").string(), NoRow, NoMessage, counted(stop));
+    EXPECT_EQ(result.outcome, RunOutcome::Stopped);
+    EXPECT_EQ(result.outputName, "");
+    EXPECT_FALSE(result.addressListWritten);
+    EXPECT_EQ(calls, stop);
+    EXPECT_EQ(test::ReadBytes(m_dir / "out.bin"), Repeat(0x55, 4));
+    EXPECT_EQ(Text(m_dir / "out-Addr.txt"), "old");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(m_dir.Path()), {}), 7);
   }
 }
 

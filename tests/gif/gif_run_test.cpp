@@ -25,13 +25,15 @@ class RecordingHost final : public GifRunHost {
   std::vector<std::string> memo;
   std::vector<std::string> messages;
   std::vector<std::string> reasons;
+  std::size_t progressCalls = 0;
+  std::size_t stopAtCall = 0;  // 1-based progress call that stops; 0 never
 
   picture::PictureOptions Options() override { return options; }
   void ShowMessage(const std::string& text) override { messages.push_back(text); }
   void AppendMemoLine(const std::string& line) override { memo.push_back(line); }
   void ClearMemo() override { memo.clear(); }
   std::vector<std::string> MemoLines() override { return memo; }
-  bool Progress(int) override { return true; }
+  bool Progress(int) override { return ++progressCalls != stopAtCall; }
   void FailureReason(const std::string& reason) override { reasons.push_back(reason); }
 };
 
@@ -189,6 +191,38 @@ TEST(GifRun, OldPairStaysWhenAWriteOrTheCommitFails) {
   EXPECT_EQ(host.messages,
             (std::vector<std::string>{"The output " + (dir / "a.gif.bin").string() +
                                       " would overwrite the input " + (dir / "a.gif.bin").string() + "."}));
+}
+
+TEST(GifRun, AStopAtAnyProgressCallEndsStoppedAndLeavesTheOldPair) {
+  TempDir dir;
+  WriteBytes(dir / "a.gif", MakeGif(1, 1, kColors, {{0, 0, 1, 1, {1}}, {0, 0, 1, 1, {2}}}));
+  WriteBytes(dir / "b.gif", MakeGif(2, 1, kColors, {{0, 0, 2, 1, {3, 1}}}));
+  const std::vector<std::filesystem::path> files = {dir / "a.gif", dir / "b.gif"};
+  RecordingHost counter;
+  {
+    GifRun full;
+    ASSERT_EQ(full.ChooseOutput((dir / "full.bin").string(), counter), ChooseResult::Proceed);
+    picture::RgbImage canvas;
+    RunAll(full, files, canvas, counter);
+    ASSERT_EQ(full.Outcome(), picture::RunOutcome::Succeeded);
+  }
+  ASSERT_GT(counter.progressCalls, 3U);
+  for (std::size_t stop = 1; stop <= counter.progressCalls; ++stop) {
+    SCOPED_TRACE(stop);
+    WriteBytes(dir / "out.bin", Bytes{1, 2, 3});
+    test::WriteText(dir / "out-Addr.txt", "old list");
+    RecordingHost host;
+    host.stopAtCall = stop;
+    GifRun run;
+    ASSERT_EQ(run.ChooseOutput((dir / "out.bin").string(), host), ChooseResult::Proceed);
+    picture::RgbImage canvas;
+    RunAll(run, files, canvas, host);
+    EXPECT_EQ(run.Outcome(), picture::RunOutcome::Stopped);
+    EXPECT_EQ(host.progressCalls, stop);
+    EXPECT_EQ(ReadBytes(dir / "out.bin"), (Bytes{1, 2, 3}));
+    EXPECT_EQ(ReadBytes(dir / "out-Addr.txt").size(), 8U);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 6);
+  }
 }
 
 TEST(GifRun, SingleConvertTakesOnlyTheSelectedEntryAndStartsAFreshBin) {

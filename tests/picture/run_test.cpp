@@ -28,6 +28,7 @@ class FakeWindow : public RunHost {
   std::vector<std::string> messages;
   std::vector<int> progress;
   std::deque<std::optional<ConvertOptions>> optionsPerCall;  // changes applied at later reads
+  std::size_t stopAtCall = 0;                                // 1-based progress call that stops; 0 never
 
   ConvertOptions Options() override { return options; }
   Preview& CurrentPreview() override { return preview; }
@@ -50,7 +51,7 @@ class FakeWindow : public RunHost {
   }
   bool Progress(int percent) override {
     progress.push_back(percent);
-    return true;
+    return progress.size() != stopAtCall;
   }
 
   // Drives a whole run the way the window's timer does; returns the number of steps.
@@ -173,6 +174,37 @@ TEST(ConversionRun, OldPairStaysWhenAWriteOrTheCommitFails) {
     EXPECT_EQ(Text(panelix::test::ReadBytes(dir / "Picture-x.bin")), "old bin");
     EXPECT_EQ(Text(panelix::test::ReadBytes(dir / "Picture-x-Addr.txt")), "old");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 5);
+  }
+}
+
+TEST(ConversionRun, AStopAtAnyProgressCallEndsStoppedAndLeavesTheOldPair) {
+  panelix::test::TempDir dir;
+  FakeWindow window;
+  for (int i = 0; i < 3; ++i) {
+    const auto path = (dir / ("p" + std::to_string(i) + ".bmp")).string();
+    panelix::test::WriteBytes(path, GreyBmp(2, 0x80));
+    window.list.push_back(path);
+  }
+  ConversionRun full;
+  ASSERT_EQ(window.RunAll(full, (dir / "full.bin").string()), 3);
+  const std::size_t calls = window.progress.size();
+  ASSERT_GT(calls, 3U);
+  for (std::size_t stop = 1; stop <= calls; ++stop) {
+    SCOPED_TRACE(stop);
+    panelix::test::WriteText(dir / "Picture-x.bin", "old bin");
+    panelix::test::WriteText(dir / "Picture-x-Addr.txt", "old");
+    window.progress.clear();
+    window.messages.clear();
+    window.stopAtCall = stop;
+    ConversionRun run;
+    window.RunAll(run, (dir / "Picture-x.bin").string());
+    EXPECT_FALSE(run.Running());
+    EXPECT_EQ(run.Outcome(), RunOutcome::Stopped);
+    EXPECT_EQ(window.progress.size(), stop);
+    EXPECT_EQ(window.messages, std::vector<std::string>{"Start to convert, please wait..."});
+    EXPECT_EQ(Text(panelix::test::ReadBytes(dir / "Picture-x.bin")), "old bin");
+    EXPECT_EQ(Text(panelix::test::ReadBytes(dir / "Picture-x-Addr.txt")), "old");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 7);
   }
 }
 

@@ -527,6 +527,45 @@ TEST(MakeBinTest, ImageStopsWhenABinVanishedOrChangedAndKeepsTheOldImage) {
   EXPECT_EQ(files, 4);
 }
 
+TEST(MakeBinTest, AStopAtAnyProgressCallLeavesTheOldImage) {
+  TempDir dir;
+  WriteBytes(dir / "Picture-a.bin", Pattern(4, 0));
+  WriteText(dir / "Picture-a-Addr.txt", EvenRows(2, 2));
+  WriteBytes(dir / "Wav-a.bin", Pattern(8, 0));
+  const BuildRun run = Build(dir, {"Picture-a.bin", "Wav-a.bin"}, ProjectLines());
+  ASSERT_TRUE(run.image);
+  std::size_t calls = 0;
+  const auto counted = [&calls](std::size_t stopAt) {
+    return [&calls, stopAt](std::int64_t, std::int64_t) { return ++calls != stopAt; };
+  };
+  ASSERT_TRUE(WriteFlashImage(dir / "full.bin", *run.image, counted(0)));
+  const std::size_t total = calls;
+  ASSERT_GT(total, 1U);
+  const auto info = dir / "UserInfo.bin";
+  const auto report = dir / "UserInfo.txt";
+  const auto flash = dir / "flash.bin";
+  for (std::size_t stop = 1; stop <= total; ++stop) {
+    SCOPED_TRACE(stop);
+    for (const auto& old : {info, report, flash}) {
+      WriteText(old, "old");
+    }
+    calls = 0;
+    EXPECT_FALSE(WriteFlashImage(flash, *run.image, counted(stop)));
+    EXPECT_EQ(calls, stop);
+    calls = 0;
+    {
+      // Make Bin's outputs are not put in place when the image was stopped.
+      MakeOutputs outputs(*run.image);
+      outputs.WriteInfo(info, report);
+      EXPECT_FALSE(outputs.WriteImage(flash, counted(stop)));
+    }
+    for (const auto& old : {info, report, flash}) {
+      EXPECT_EQ(ReadBytes(old), (std::vector<std::uint8_t>{'o', 'l', 'd'}));
+    }
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), {}), 7);
+  }
+}
+
 TEST(MakeBinTest, OutputNames) {
   struct Case {
     const char* typed;
