@@ -23,6 +23,7 @@ struct PictureArgs {
   std::string output;
   std::vector<std::string> inputs;
   unsigned jobs = 0;
+  bool strict = false;
 };
 
 // The pictures to convert, in list order: files as given, folders expanded by the folder scan of
@@ -52,8 +53,16 @@ int Run(const PictureArgs& args) {
   }
   const std::string outputName = output::OutputBinName(args.output);
   const MessageFn message = [](const std::string& text) { PrintMessage(text); };
+  const bool strict = args.strict;
+  const picture::PictureWarningFn warn = [strict](const std::string& path,
+                                                  const std::vector<std::string>& texts) {
+    for (const std::string& text : texts) {
+      PrintMessage("warning: " + path + ": " + text);
+    }
+    return !strict;
+  };
   const picture::BatchResult result = picture::ConvertPictures(list, args.options, outputName, args.jobs,
-                                                               message, TerminalProgress("picture"));
+                                                               message, TerminalProgress("picture"), warn);
   FinishTerminalProgress();
   if (!result.failedPath.empty()) {
     PrintMessage("Fail to convert " + result.failedPath);
@@ -115,7 +124,10 @@ const bool kRegistered = RegisterSubcommand(
        AddChoice(app, "--dither", o.picture.dither, DitherWords(),
                  "dithering before colours are reduced: none (default, plain truncation), ordered, "
                  "floyd-steinberg (r5g6b5, bw and the colour of --argb-png)");
-       app.add_option("--jobs", args->jobs, "pictures decoded at once (default one per core)")
+       app.add_flag("--strict", args->strict,
+                    "fail when a picture decodes only with warnings (a damaged JPEG); nothing is written");
+       app.add_option("--jobs", args->jobs,
+                      "pictures decoded at once (default one per core; at most the cores and 4)")
            ->type_name("N");
        AddOutput(app, args->output)->required();
        app.add_option("inputs", args->inputs, "picture files and folders, in conversion order")

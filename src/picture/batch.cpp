@@ -31,8 +31,11 @@ ConvertedPicture ConvertPictureFile(const std::string& path, const ConvertOption
     image = RotatePicture(std::move(image), rotation);
     return EncodeLoadedPicture(image, &png, rotation, options);
   }
-  const RgbImage image = RotatePicture(LoadPictureBytes(file, kind, options), rotation);
-  return EncodeLoadedPicture(image, nullptr, rotation, options);
+  std::vector<std::string> warnings;
+  const RgbImage image = RotatePicture(LoadPictureBytes(file, kind, options, &warnings), rotation);
+  ConvertedPicture result = EncodeLoadedPicture(image, nullptr, rotation, options);
+  result.warnings = std::move(warnings);
+  return result;
 }
 
 namespace {
@@ -55,12 +58,16 @@ PictureOutcome Convert(const std::string& path, const ConvertOptions& options) {
   return outcome;
 }
 
-// Converts pictures on worker threads, at most `window` pictures ahead of the one being taken, so
-// memory stays bounded whatever the list's length.
+// Pictures converted ahead of the one being written, whatever the thread count: with the one in
+// the writer's hands, memory holds at most this many plus one pictures, at any --jobs.
+constexpr std::size_t kPicturesInFlight = 4;
+
+// Converts pictures on worker threads, at most kPicturesInFlight pictures ahead of the one being
+// taken, so memory stays bounded whatever the list's length and the thread count.
 class Pipeline {
  public:
   Pipeline(const std::vector<std::string>& paths, const ConvertOptions& options, unsigned threads)
-      : m_paths(paths), m_options(options), m_window(2 * static_cast<std::size_t>(threads)) {
+      : m_paths(paths), m_options(options), m_window(kPicturesInFlight) {
     m_slots.resize(paths.size());
     for (unsigned i = 0; i < threads; ++i) {
       m_workers.emplace_back([this] { Work(); });
@@ -130,8 +137,8 @@ class Pipeline {
 class BatchHost final : public RunHost {
  public:
   BatchHost(const std::vector<std::string>& paths, const ConvertOptions& options, unsigned threads,
-            const MessageFn& message, const ProgressFn& progress)
-      : m_paths(paths), m_options(options), m_message(message), m_progress(progress) {
+            const MessageFn& message, const ProgressFn& progress, const PictureWarningFn& warn)
+      : m_paths(paths), m_options(options), m_message(message), m_progress(progress), m_warn(warn) {
     if (threads > 1) {
       m_pipeline.emplace(paths, options, threads);
     }
@@ -167,6 +174,9 @@ class BatchHost final : public RunHost {
     return m_progress(m_done, static_cast<std::int64_t>(m_paths.size()));
   }
   void FailureReason(const std::string& reason) override { m_failureReason = reason; }
+  bool PictureWarnings(const std::string& entry, const std::vector<std::string>& warnings) override {
+    return !m_warn || m_warn(entry, warnings);
+  }
   void LoadEntry(int index) override { SelectEntry(index); }
   ConvertedPicture EncodeCurrent(const ConvertOptions& options) override {
     const auto index = static_cast<std::size_t>(m_selected);
@@ -185,6 +195,7 @@ class BatchHost final : public RunHost {
   const ConvertOptions m_options;
   const MessageFn& m_message;
   const ProgressFn& m_progress;
+  const PictureWarningFn& m_warn;
   std::optional<Pipeline> m_pipeline;
   Preview m_preview;
   int m_selected = 0;
@@ -198,12 +209,15 @@ class BatchHost final : public RunHost {
 
 BatchResult ConvertPictures(const std::vector<std::string>& paths, const ConvertOptions& options,
                             const std::string& outputName, unsigned threads, const MessageFn& message,
-                            const ProgressFn& progress) {
+                            const ProgressFn& progress, const PictureWarningFn& warn) {
   if (threads == 0) {
     threads = std::max(1U, std::thread::hardware_concurrency());
   }
-  threads = static_cast<unsigned>(std::min<std::size_t>(threads, std::max<std::size_t>(paths.size(), 1)));
-  BatchHost host(paths, options, threads, message, progress);
+  // More threads than pictures in flight, or than cores, would only wait.
+  const std::size_t cores = std::max(1U, std::thread::hardware_concurrency());
+  threads = static_cast<unsigned>(std::min(
+      {static_cast<std::size_t>(threads), std::max<std::size_t>(paths.size(), 1), kPicturesInFlight, cores}));
+  BatchHost host(paths, options, threads, message, progress, warn);
   ConversionRun run;
   if (!run.CheckList(host) || run.ChooseOutput(outputName, host) != ChooseResult::Proceed) {
     throw Error(host.LastMessage());

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -30,17 +31,23 @@ struct BatchResult {
   std::string failureReason;
 };
 
+// Told of a picture's decoder warnings (path as listed); returning false fails the batch there.
+using PictureWarningFn =
+    std::function<bool(const std::string& path, const std::vector<std::string>& warnings)>;
+
 // "All Convert" over a list of pictures with fixed options: the conversion run of the main window
 // (ConversionRun, so the same bytes, rows, messages and commit), its pictures decoded and encoded on
-// up to `threads` threads (0 = one per core), at most a few pictures ahead of the one being written,
+// up to `threads` threads (0 = one per core; never more than the cores, nor than the 4 pictures
+// held ahead), at most 4 pictures ahead of the one being written whatever the thread count,
 // and written in list order. Messages (bin or list not accessible, PNG without alpha) go to
 // message as the run would show them; progress(picturesDone, total) after each picture, and
 // returning false stops the run. The bin and its address list are put in place together only when
 // the whole run succeeded; otherwise the old ones stay as they were. A picture that fails stops the
 // batch; failedPath and failureReason say why. A bin or list that is one of the pictures is refused
-// before anything is written (Error naming both).
+// before anything is written (Error naming both). A picture that decodes only with warnings
+// converts; warn (when given) is told of them in list order and may fail the batch instead.
 BatchResult ConvertPictures(const std::vector<std::string>& paths, const ConvertOptions& options,
                             const std::string& outputName, unsigned threads, const MessageFn& message,
-                            const ProgressFn& progress = NoProgress);
+                            const ProgressFn& progress = NoProgress, const PictureWarningFn& warn = {});
 
 }  // namespace panelix::picture

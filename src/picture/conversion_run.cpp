@@ -47,7 +47,9 @@ ConvertedPicture RunHost::EncodeCurrent(const ConvertOptions& options) {
     const PngPicture png = DecodePng(ReadPictureFile(preview.path, options), options.limits);
     return EncodeLoadedPicture(preview.image, &png, preview.rotation, options, progress);
   }
-  return EncodeLoadedPicture(preview.image, nullptr, preview.rotation, options, progress);
+  ConvertedPicture result = EncodeLoadedPicture(preview.image, nullptr, preview.rotation, options, progress);
+  result.warnings = preview.warnings;
+  return result;
 }
 
 std::vector<std::string> RunHost::AddressLines() {
@@ -143,6 +145,9 @@ bool ConversionRun::Step(RunHost& host) {
   try {
     const std::uint32_t address = m_address;
     ConvertedPicture picture = host.EncodeCurrent(host.Options());
+    if (!picture.warnings.empty() && !host.PictureWarnings(host.SelectedEntryText(), picture.warnings)) {
+      return Fail(host, "The picture decodes only with warnings: " + picture.warnings.front());
+    }
     for (const std::string& text : picture.messages) {
       host.ShowMessage(text);
     }

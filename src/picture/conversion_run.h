@@ -24,6 +24,9 @@ struct ConvertedPicture {
   std::int32_t height = 0;
   std::vector<std::uint8_t> bytes;
   std::vector<std::string> messages;
+  // What the decoder warned of while loading the picture (a JPEG that libjpeg decodes only with
+  // warnings); the picture converts all the same.
+  std::vector<std::string> warnings;
 };
 
 // True when a picture of this kind is encoded as 4-4-4-4 with alpha from its file's own pixels
@@ -71,6 +74,11 @@ class RunHost {
   virtual bool Progress(int percent) = 0;
   // Why a picture failed (the memo only gets "Fail to convert " + entry); optional.
   virtual void FailureReason(const std::string& /*reason*/) {}
+  // The decoder's warnings for the picture just encoded (entry as listed). Returning false makes
+  // them count as errors: the run fails with them as its reason.
+  virtual bool PictureWarnings(const std::string& /*entry*/, const std::vector<std::string>& /*warnings*/) {
+    return true;
+  }
 
   // Makes list entry index the current picture: selects it and loads it into the preview (shown
   // when the load gave a picture). A load that fails throws.
@@ -127,7 +135,8 @@ class ConversionRun {
   // picture, writes the address list from host.AddressLines() and puts bin and list in place
   // together, shows "Convert ok" and returns false.
   // A picture that cannot be loaded or encoded adds "Fail to convert " + selected entry to the memo
-  // and ends the run as Failed (returns false; no "Convert ok"). A Progress that returns false ends
+  // and ends the run as Failed (returns false; no "Convert ok"), as does a picture whose decoder
+  // warnings the host refuses (PictureWarnings returns false). A Progress that returns false ends
   // it as Stopped. A run that fails, is stopped or is abandoned (Exit) leaves the old bin and list
   // exactly as they were.
   bool Step(RunHost& host);

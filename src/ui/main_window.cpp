@@ -26,6 +26,8 @@
 #include <QTimer>
 #include <QVBoxLayout>
 #include <exception>
+#include <utility>
+#include <vector>
 
 #include "picture/dither.h"
 #include "picture/folder_scan.h"
@@ -78,9 +80,19 @@ class TForm1::Host final : public picture::RunHost {
     QCoreApplication::processEvents();
     return true;
   }
+  bool PictureWarnings(const std::string& entry, const std::vector<std::string>& warnings) override {
+    for (const std::string& text : warnings) {
+      m_warnings.push_back(entry + ": " + text);
+    }
+    return true;
+  }
+
+  // The decoder warnings gathered since the last call, one "path: text" line each.
+  std::vector<std::string> TakeWarnings() { return std::exchange(m_warnings, {}); }
 
  private:
   TForm1& m_w;
+  std::vector<std::string> m_warnings;
 };
 
 TForm1::TForm1(Dialogs& dialogs, QWidget* parent)
@@ -438,6 +450,7 @@ void TForm1::StartRun(bool all) {
   if (m_run.ChooseOutput(name, *m_host) != picture::ChooseResult::Proceed) {
     return;
   }
+  m_host->TakeWarnings();  // a run abandoned by Exit may have left some
   if (all) {
     try {
       m_run.BeginAll(*m_host);
@@ -452,11 +465,26 @@ void TForm1::StartRun(bool all) {
   m_timer1->start(m_firstDelayMs);
 }
 
+void TForm1::ShowPictureWarnings() {
+  const std::vector<std::string> warnings = m_host->TakeWarnings();
+  if (warnings.empty()) {
+    return;
+  }
+  QString text = QStringLiteral("These pictures were converted, but their decoder warned:");
+  for (const std::string& line : warnings) {
+    text += QLatin1Char('\n') + QString::fromStdString(line);
+  }
+  m_dialogs.Message(this, text);
+}
+
 void TForm1::Timer1Timer() {
   m_timer1->stop();
   const bool more = m_steps.Step([this] { return m_run.Step(*m_host); });
   if (more && !m_exiting) {
     m_timer1->start(m_nextDelayMs);
+  }
+  if (!more) {
+    ShowPictureWarnings();
   }
   m_steps.RunWaiting();
 }

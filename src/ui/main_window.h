@@ -84,6 +84,8 @@ class TForm1 : public QMainWindow {
   void LoadIntoPreview(const QString& path);
   void ShowPreview();
   void StartRun(bool all);
+  // One message box listing the pictures whose decoder warned during the run that just ended.
+  void ShowPictureWarnings();
 
   Dialogs& m_dialogs;
   ToolWindows m_tools{};

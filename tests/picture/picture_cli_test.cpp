@@ -57,7 +57,7 @@ TEST(PictureCli, ErrorDiffusionGivesTheSameBytesAtAnyJobs) {
     panelix::test::WriteBytes(dir / ("g" + std::to_string(i) + ".png"), fx::EncodePng(23, 9, 2, rgb));
   }
   Bytes first;
-  for (const char* jobs : {"1", "4"}) {
+  for (const char* jobs : {"1", "4", "64"}) {
     const auto out = (dir / (std::string("P") + jobs)).string();
     const auto r =
         RunCli({"picture", "--dither", "floyd-steinberg", "--jobs", jobs, "-o", out, dir.Path().string()});
@@ -73,6 +73,50 @@ TEST(PictureCli, ErrorDiffusionGivesTheSameBytesAtAnyJobs) {
       EXPECT_EQ(bin, first);
     }
   }
+}
+
+// A JPEG libjpeg decodes with a warning: two stray bytes before its scan.
+Bytes JpegWithStrayBytes() {
+  RgbImage image;
+  image.width = 8;
+  image.height = 8;
+  image.rgb.assign(8 * 8 * 3, 0x80);
+  Bytes jpeg = fx::EncodeJpeg(image, 90);
+  for (std::size_t i = 0; i + 1 < jpeg.size(); ++i) {
+    if (jpeg[i] == 0xFF && jpeg[i + 1] == 0xDA) {
+      jpeg.insert(jpeg.begin() + static_cast<std::ptrdiff_t>(i), {0x00, 0x00});
+      break;
+    }
+  }
+  return jpeg;
+}
+
+TEST(PictureCli, JpegWarningsNameTheFileAndFailUnderStrict) {
+  TempDir dir;
+  const auto bmp = (dir / "a.bmp").string();
+  panelix::test::WriteBytes(bmp, fx::MakeBmp({.width = 1, .height = 1, .data = {0, 0, 0, 0}}));
+  const auto jpeg = (dir / "b.jpg").string();
+  panelix::test::WriteBytes(jpeg, JpegWithStrayBytes());
+  const std::string warning =
+      "warning: " + jpeg + ": Corrupt JPEG data: 2 extraneous bytes before marker 0xda";
+
+  // Without --strict the picture converts, with the warning on stderr.
+  const auto out = (dir / "x").string();
+  const auto r = RunCli({"picture", "-o", out, bmp, jpeg});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_NE(r.err.find(warning), std::string::npos) << r.err;
+  EXPECT_EQ(ReadBytes(out + ".bin").size(), 2U + 8 * 8 * 2);
+  EXPECT_EQ(r.out.find("warning"), std::string::npos) << r.out;
+
+  // With --strict the warning fails the run and the outputs stay as they were.
+  panelix::test::WriteText(dir / "x.bin", "old");
+  std::filesystem::remove(dir / "x-Addr.txt");
+  const auto s = RunCli({"picture", "--strict", "--jobs", "2", "-o", out, bmp, jpeg});
+  EXPECT_EQ(s.exitCode, 1);
+  EXPECT_NE(s.err.find(warning), std::string::npos) << s.err;
+  EXPECT_NE(s.err.find("Fail to convert " + jpeg), std::string::npos) << s.err;
+  EXPECT_EQ(ReadBytes(dir / "x.bin").size(), 3U);
+  EXPECT_FALSE(std::filesystem::exists(dir / "x-Addr.txt"));
 }
 
 TEST(PictureCli, FailuresGiveTheirMessageAndStatusOne) {

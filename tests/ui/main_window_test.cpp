@@ -341,6 +341,33 @@ TEST_F(MainWindowTest, AllConvertWritesEveryPictureAndTheAddressList) {
   EXPECT_EQ(dialogs.unexpected, 0);
 }
 
+TEST_F(MainWindowTest, JpegWarningsAreShownInOneBoxAfterTheRun) {
+  // Two JPEGs with two stray bytes before their scan convert; their decoder's warnings come in one
+  // box after "Convert ok".
+  SavePicture(dir / "p0.jpg", {{0x808080, 0x808080}}, "JPG");
+  SavePicture(dir / "p1.bmp", {{0x00FF00}}, "BMP");
+  SavePicture(dir / "p2.jpg", {{0x404040}}, "JPG");
+  for (const char* name : {"p0.jpg", "p2.jpg"}) {
+    Bytes jpeg = ReadBytes(dir / name);
+    for (std::size_t i = 0; i + 1 < jpeg.size(); ++i) {
+      if (jpeg[i] == 0xFF && jpeg[i + 1] == 0xDA) {
+        jpeg.insert(jpeg.begin() + static_cast<std::ptrdiff_t>(i), {0x00, 0x00});
+        break;
+      }
+    }
+    WriteText(dir / name, std::string(jpeg.begin(), jpeg.end()));
+  }
+  Choose(dir / "p0.jpg");
+  dialogs.saveAnswers.push_back(Q(dir / "out.bin"));
+  RunToTheEnd("BtnMConvert");
+  const QString text = QStringLiteral(": Corrupt JPEG data: 2 extraneous bytes before marker 0xda");
+  EXPECT_EQ(dialogs.messages,
+            (QStringList{QStringLiteral("Start to convert, please wait..."), QStringLiteral("Convert ok"),
+                         QStringLiteral("These pictures were converted, but their decoder warned:\n") +
+                             Q(dir / "p0.jpg") + text + QStringLiteral("\n") + Q(dir / "p2.jpg") + text}));
+  EXPECT_EQ(ReadBytes(dir / "out.bin").size(), (2U + 1 + 1) * 2);
+}
+
 TEST_F(MainWindowTest, APictureThatFailsEndsTheRunWithALineInTheMemo) {
   SavePicture(dir / "p0.bmp", {{0xFF0000}}, "BMP");
   SavePicture(dir / "p1.bmp", {{0x00FF00}}, "BMP");
