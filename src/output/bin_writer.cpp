@@ -25,6 +25,15 @@ bool BinWriter::Start() {
   return true;
 }
 
+// A bin with an item missing, or whose list failed, can never be committed: let it go now.
+WriteResult BinWriter::Lose(const MessageFn& message) {
+  m_lost = true;
+  m_bin = nullptr;
+  m_files.reset();
+  message(kFileNotAccessible);
+  return WriteResult::NotAccessible;
+}
+
 WriteResult BinWriter::Append(std::span<const std::uint8_t> bytes, const MessageFn& message) {
   if (m_outputName.empty()) {
     m_lost = true;
@@ -41,12 +50,7 @@ WriteResult BinWriter::Append(std::span<const std::uint8_t> bytes, const Message
     }
     m_bin->Write(bytes);
   } catch (const Error&) {
-    // A bin with an item missing can never be committed: let it go now.
-    m_lost = true;
-    m_bin = nullptr;
-    m_files.reset();
-    message(kFileNotAccessible);
-    return WriteResult::NotAccessible;
+    return Lose(message);
   }
   m_written += bytes.size();
   return WriteResult::Written;
@@ -64,11 +68,7 @@ WriteResult BinWriter::Commit(const std::vector<std::string>& addressLines, cons
     m_files->Add(AddressListName(m_outputName), kFileNotAccessible).Write(AddressListBytes(addressLines));
     m_files->Commit();
   } catch (const Error&) {
-    m_lost = true;
-    m_bin = nullptr;
-    m_files.reset();
-    message(kFileNotAccessible);
-    return WriteResult::NotAccessible;
+    return Lose(message);
   }
   m_bin = nullptr;
   m_files.reset();

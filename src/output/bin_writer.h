@@ -52,6 +52,7 @@ class BinWriter {
 
  private:
   bool Start();
+  WriteResult Lose(const MessageFn& message);
 
   std::string m_outputName;
   std::unique_ptr<OutputFiles> m_files;
