@@ -14,7 +14,7 @@ namespace {
 
 using namespace panelix;
 
-std::vector<std::string> SplitLines(const std::uint8_t* data, std::size_t size, bool withHeader) {
+std::vector<std::string> LinesOf(const std::uint8_t* data, std::size_t size, bool withHeader) {
   std::vector<std::string> lines;
   if (withHeader) {
     lines = {" ", "[INFO]", "a", "b", "c", "d", "e", "f", "g", " ", "[USERCMD]"};
@@ -67,7 +67,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     return 0;
   }
   const std::uint8_t mode = data[0];
-  const std::vector<std::string> lines = SplitLines(data + 1, size - 1, (mode & 1) != 0);
+  const std::vector<std::string> lines = LinesOf(data + 1, size - 1, (mode & 1) != 0);
 
   const commands::OrderCheckResult order = commands::CheckCommandOrder(lines);
   if (order.ok && !order.report.empty()) {

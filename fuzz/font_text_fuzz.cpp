@@ -19,7 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const int codePage = (data[0] & 1) != 0 ? 950 : 936;
   const int width = data[0] >> 1;
   const std::string_view bytes(reinterpret_cast<const char*>(data + 1), size - 1);
-  const std::vector<std::u16string> lines = SplitLines(converter.Decode(bytes, codePage));
+  const std::vector<std::u16string> lines = StringBinLines(converter.Decode(bytes, codePage));
   std::size_t units = 0;
   for (const auto& line : lines) {
     if (line.find(u'\n') != std::u16string::npos) {

@@ -219,7 +219,7 @@ SubcommandAction Setup(CLI::App& app) {
       WriteFont(state->ascii, {}, AsciiTexts(), kAsciiBinOk);
     } else if (string->parsed()) {
       const std::vector<std::u16string> lines =
-          SplitLines(LoadTextFile(state->textFile, TextEncoding(state->encoding), PrintMessage));
+          StringBinLines(LoadTextFile(state->textFile, TextEncoding(state->encoding), PrintMessage));
       const GlyphJob job = state->string.Job();
       const std::vector<std::uint8_t> head =
           StringBinHead(lines, RotatedWidth(job.settings), RotatedHeight(job.settings), codePage, converter);

@@ -14,6 +14,7 @@
 #include "base/error.h"
 #include "base/files.h"
 #include "base/numbers.h"
+#include "base/text_lines.h"
 #include "font/code_sets.h"
 #include "font/glyph_renderer.h"
 #include "font/messages.h"
@@ -173,23 +174,8 @@ std::vector<std::u16string> AsciiTexts() {
   return texts;
 }
 
-std::vector<std::u16string> SplitLines(std::u16string_view text) {
-  std::vector<std::u16string> lines;
-  std::size_t begin = 0;
-  while (begin < text.size()) {
-    const std::size_t end = text.find(u'\n', begin);
-    if (end == std::u16string_view::npos) {
-      lines.emplace_back(text.substr(begin));
-      break;
-    }
-    std::u16string_view line = text.substr(begin, end - begin);
-    if (!line.empty() && line.back() == u'\r') {
-      line.remove_suffix(1);
-    }
-    lines.emplace_back(line);
-    begin = end + 1;
-  }
-  return lines;
+std::vector<std::u16string> StringBinLines(std::u16string_view text) {
+  return SplitLines(text, FinalCr::Keep);
 }
 
 std::u16string LoadTextFile(const std::filesystem::path& path, int encoding, const MessageFn& warn) {

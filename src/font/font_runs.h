@@ -54,9 +54,9 @@ std::optional<std::vector<std::uint8_t>> RenderGlyphs(const GlyphJob& job,
 // The 94 printable ASCII characters "!" .. "~" of an ASCII font, one text each.
 std::vector<std::u16string> AsciiTexts();
 
-// The lines of a text as a memo holds them: split at LF, a CR before the LF dropped, no empty
-// line after a final line break.
-std::vector<std::u16string> SplitLines(std::u16string_view text);
+// The lines of a String Bin's text (SplitLines): a CR that ends a file without a line feed stays a
+// character of the last line, as in the String Bins made so far.
+std::vector<std::u16string> StringBinLines(std::u16string_view text);
 // Reads a text file in the given encoding (a code page, or kUtf8CodePage; a file beginning with the
 // UTF-8 byte-order mark is read as UTF-8), saying through warn what may have gone wrong (see
 // DecodeTextFile). Throws panelix::Error "Fail to Open the file".

@@ -24,25 +24,6 @@ std::string AddressRow(std::int32_t width, std::int32_t height, std::uint32_t ad
   return row;
 }
 
-std::vector<std::string> SplitLines(std::string_view text) {
-  std::vector<std::string> lines;
-  std::size_t start = 0;
-  while (start < text.size()) {
-    std::size_t end = text.find('\n', start);
-    const std::size_t next = end == std::string_view::npos ? text.size() : end + 1;
-    if (end == std::string_view::npos) {
-      end = text.size();
-    }
-    std::string_view line = text.substr(start, end - start);
-    if (!line.empty() && line.back() == '\r') {
-      line.remove_suffix(1);
-    }
-    lines.emplace_back(line);
-    start = next;
-  }
-  return lines;
-}
-
 std::string AddressListBytes(const std::vector<std::string>& lines) {
   std::string text;
   for (const auto& line : lines) {

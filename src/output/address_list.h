@@ -18,11 +18,6 @@ namespace panelix::output {
 std::string AddressRow(std::int32_t width, std::int32_t height, std::uint32_t address, std::uint32_t size,
                        std::string_view name);
 
-// The lines of a text field the way the address list stores them: the text is split at LF, a CR
-// before the LF is dropped, and a line ending at the very end does not start another line (so
-// "a\r\nb\r\n" and "a\nb" are both the two lines "a" and "b"; an empty text has no lines).
-std::vector<std::string> SplitLines(std::string_view text);
-
 // The bytes of an address list: every line followed by CR LF, the last one included, converted
 // from UTF-8 to the system's 8-bit code page, no byte-order mark.
 std::string AddressListBytes(const std::vector<std::string>& lines);

@@ -3,6 +3,7 @@
 #include "base/error.h"
 #include "base/files.h"
 #include "base/progress.h"
+#include "base/text_lines.h"
 #include "output/address_list.h"
 #include "output/output_names.h"
 #include "picture/encoders.h"
@@ -53,7 +54,7 @@ ConvertedPicture RunHost::EncodeCurrent(const ConvertOptions& options) {
 }
 
 std::vector<std::string> RunHost::AddressLines() {
-  return output::SplitLines(MemoText());
+  return SplitLines(MemoText());
 }
 
 ChooseResult ChooseOutputName(const std::optional<std::string>& chosen, std::string& outputName,

@@ -564,7 +564,7 @@ void TForm4::BtnStringBinClick() {
     }
     // Every chosen file is read, with or without a "." in its name.
     const int codePage = SystemCodePage();
-    m_memo2Lines = SplitLines(LoadTextFile(name->toStdString(), codePage));
+    m_memo2Lines = StringBinLines(LoadTextFile(name->toStdString(), codePage));
     QStringList shown;
     for (const auto& line : m_memo2Lines) {
       shown << Q(line);

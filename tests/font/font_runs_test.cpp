@@ -56,11 +56,12 @@ TEST(StringBinHead, UnrepresentableCharactersAndTheWalk) {
   EXPECT_EQ(StringBinHead({std::u16string(65535, u'a')}, 16, 16, 936, converter).size(), 12u + 2 * 65535);
 }
 
-TEST(SplitLines, LikeAMemo) {
-  EXPECT_EQ(SplitLines(u"ab\r\nc"), (std::vector<std::u16string>{u"ab", u"c"}));
-  EXPECT_EQ(SplitLines(u"ab\nc\n"), (std::vector<std::u16string>{u"ab", u"c"}));
-  EXPECT_EQ(SplitLines(u"\n\nx"), (std::vector<std::u16string>{u"", u"", u"x"}));
-  EXPECT_TRUE(SplitLines(u"").empty());
+TEST(StringBinLines, KeepACrThatEndsTheFile) {
+  EXPECT_EQ(StringBinLines(u"ab\r\nc"), (std::vector<std::u16string>{u"ab", u"c"}));
+  EXPECT_EQ(StringBinLines(u"ab\nc\n"), (std::vector<std::u16string>{u"ab", u"c"}));
+  EXPECT_EQ(StringBinLines(u"\n\nx"), (std::vector<std::u16string>{u"", u"", u"x"}));
+  EXPECT_TRUE(StringBinLines(u"").empty());
+  EXPECT_EQ(StringBinLines(u"ab\r\nc\r"), (std::vector<std::u16string>{u"ab", u"c\r"}));
   EXPECT_EQ(StringBinTexts({u"ab", u"c"}), (std::vector<std::u16string>{u"a", u"b", u"c"}));
 }
 

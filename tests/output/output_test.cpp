@@ -50,7 +50,7 @@ TEST(OutputNames, BinAndAddressListNames) {
   }
 }
 
-TEST(AddressList, RowsAndLines) {
+TEST(AddressList, Rows) {
   EXPECT_EQ(AddressRow(480, 272, 0, 0x3FC00, "/home/ui/bg.bmp"),
             "{480, 272, 0x00000000, 0x0003FC00},//"
             "/home/ui/bg.bmp");
@@ -59,11 +59,6 @@ TEST(AddressList, RowsAndLines) {
             "/home/ui/icon.png");
   EXPECT_EQ(AddressRow(0, 0, 0, 0, ""), "{0, 0, 0x00000000, 0x00000000},//");
   EXPECT_EQ(AddressRow(1, 1, 0xFFFFFFFFU, 0xABCDEF12U, "x"), "{1, 1, 0xFFFFFFFF, 0xABCDEF12},//x");
-
-  EXPECT_EQ(SplitLines(""), std::vector<std::string>{});
-  EXPECT_EQ(SplitLines("a\r\nb\r\n"), (std::vector<std::string>{"a", "b"}));
-  EXPECT_EQ(SplitLines("a\nb"), (std::vector<std::string>{"a", "b"}));
-  EXPECT_EQ(SplitLines("a\n\nb\n"), (std::vector<std::string>{"a", "", "b"}));
 }
 
 TEST(AddressList, WritesCrLfLinesInTheSystemCodePageAndReplacesWhole) {
