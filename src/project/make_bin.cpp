@@ -3,7 +3,6 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <vector>
 
 #include "base/codepage.h"
@@ -34,15 +33,7 @@ class BinReader {
   BinReader(const BinReader&) = delete;
   BinReader& operator=(const BinReader&) = delete;
   bool IsOpen() const { return m_fd >= 0; }
-  // Bytes read into buffer; 0 at the end; -1 on a read error.
-  long Read(std::vector<std::uint8_t>& buffer) {
-    for (;;) {
-      const ssize_t n = ::read(m_fd, buffer.data(), buffer.size());
-      if (n >= 0 || errno != EINTR) {
-        return n;
-      }
-    }
-  }
+  int Descriptor() const { return m_fd; }
 
  private:
   int m_fd;
@@ -58,27 +49,23 @@ bool WriteImageInto(ReplacingFile& out, const BuiltImage& image, const ProgressF
   if (!progress(static_cast<std::int64_t>(out.Size()), total)) {
     return false;
   }
-  std::vector<std::uint8_t> buffer(kCopyChunk);
   for (const PlacedBin& bin : image.bins) {
     const std::string cantOpen = "Can't open " + bin.path.string();
     BinReader in(bin.path);
     if (!in.IsOpen()) {
       throw Error(cantOpen);
     }
+    // Copied to the bin's end, not just its placed size, so that a bin grown since is noticed.
     std::uint64_t copied = 0;
     for (;;) {
-      const long n = in.Read(buffer);
-      if (n < 0) {
-        throw Error(cantOpen);
-      }
+      const std::uint64_t n = out.AppendFrom(in.Descriptor(), kCopyChunk, cantOpen);
       if (n == 0) {
         break;
       }
-      copied += static_cast<std::uint64_t>(n);
+      copied += n;
       if (copied > bin.size) {
         break;
       }
-      out.Write(std::span<const std::uint8_t>(buffer.data(), static_cast<std::size_t>(n)));
       if (!progress(static_cast<std::int64_t>(out.Size()), total)) {
         return false;
       }

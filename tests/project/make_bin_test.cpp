@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -499,21 +500,29 @@ TEST(MakeBinTest, ImageStopsWhenABinVanishedOrChangedAndKeepsTheOldImage) {
   ASSERT_TRUE(run.image);
   WriteBytes(dir / "flash.bin", {1, 2, 3});
 
-  WriteBytes(dir / "Wav-a.bin", Pattern(9, 0));
-  try {
-    WriteFlashImage(dir / "flash.bin", *run.image);
-    ADD_FAILURE() << "no error";
-  } catch (const Error& e) {
-    EXPECT_EQ(std::string(e.what()), (dir / "Wav-a.bin").string() + " has changed since Make Bin read it!");
+  const std::string bin = (dir / "Wav-a.bin").string();
+  struct Case {
+    const char* what;
+    std::function<void()> change;
+    std::string message;
+  };
+  const std::vector<Case> cases{
+      {"grown", [&] { WriteBytes(bin, Pattern(9, 0)); }, bin + " has changed since Make Bin read it!"},
+      {"shrunk", [&] { WriteBytes(bin, Pattern(7, 0)); }, bin + " has changed since Make Bin read it!"},
+      {"unreadable", [&] { fs::remove(bin), fs::create_directory(bin); }, "Can't open " + bin},
+      {"gone", [&] { fs::remove(bin); }, "Can't open " + bin},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    c.change();
+    try {
+      WriteFlashImage(dir / "flash.bin", *run.image);
+      ADD_FAILURE() << "no error";
+    } catch (const Error& e) {
+      EXPECT_EQ(std::string(e.what()), c.message);
+    }
+    EXPECT_EQ(ReadBytes(dir / "flash.bin"), (std::vector<std::uint8_t>{1, 2, 3}));
   }
-  fs::remove(dir / "Wav-a.bin");
-  try {
-    WriteFlashImage(dir / "flash.bin", *run.image);
-    ADD_FAILURE() << "no error";
-  } catch (const Error& e) {
-    EXPECT_EQ(std::string(e.what()), "Can't open " + (dir / "Wav-a.bin").string());
-  }
-  EXPECT_EQ(ReadBytes(dir / "flash.bin"), (std::vector<std::uint8_t>{1, 2, 3}));
   EXPECT_THROW(WriteFlashImage(dir / "no-such-folder" / "flash.bin", *run.image), Error);
 
   // With the bin back, the new image replaces the old one and nothing is left beside it.
