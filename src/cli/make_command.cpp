@@ -181,7 +181,7 @@ int RunMake(const MakeState& state) {
   const std::string infoName = project::InfoBinName(state.info);
   const std::string flashName = project::InfoBinName(state.flash);
   // The info bin, report and image are put in place together, once all three are complete.
-  project::MakeOutputs outputs(image);
+  project::MakeOutputs outputs(image, {state.project});
   outputs.WriteInfo(infoName, project::ReportName(state.info));
   if (!outputs.WriteImage(flashName, TerminalProgress("Flash image"))) {
     return 1;

@@ -122,6 +122,10 @@ std::optional<BuiltImage> BuildInfoBlock(const MakeBinInput& input, const Messag
 
   image.report = passes.Report();
   image.bins = passes.Placed();
+  for (const PlacedBin& bin : image.bins) {
+    image.inputs.push_back(bin.path);
+  }
+  image.inputs.insert(image.inputs.end(), passes.Read().begin(), passes.Read().end());
   image.sets = passes.Sets();
   image.pictureCount = passes.PictureCount();
   return image;
@@ -156,13 +160,14 @@ bool WriteFlashImage(const std::filesystem::path& path, const BuiltImage& image,
   return true;
 }
 
+MakeOutputs::MakeOutputs(const BuiltImage& image, std::vector<std::filesystem::path> moreInputs)
+    : m_image(image), m_inputs(std::move(moreInputs)) {
+  m_inputs.insert(m_inputs.end(), image.inputs.begin(), image.inputs.end());
+}
+
 void MakeOutputs::Check(const std::vector<std::filesystem::path>& more) {
-  std::vector<std::filesystem::path> inputs;
-  for (const PlacedBin& bin : m_image.bins) {
-    inputs.push_back(bin.path);
-  }
   m_outputs.insert(m_outputs.end(), more.begin(), more.end());
-  CheckOutputsApart(inputs, m_outputs);
+  CheckOutputsApart(m_inputs, m_outputs);
 }
 
 void MakeOutputs::WriteInfo(const std::filesystem::path& infoPath, const std::filesystem::path& reportPath) {

@@ -31,9 +31,10 @@ struct MakeBinInput {
 // A built info block with everything the three outputs need.
 struct BuiltImage {
   std::unique_ptr<infoblock::InfoBlock> block;
-  std::string report;           // report rows, each ended by CR LF (UTF-8)
-  std::vector<PlacedBin> bins;  // the bins of the flash image, in image order
-  infoblock::SetTables sets;    // as the command compiler saw them
+  std::string report;                         // report rows, each ended by CR LF (UTF-8)
+  std::vector<PlacedBin> bins;                // the bins of the flash image, in image order
+  std::vector<std::filesystem::path> inputs;  // every file read: the bins, bootloader, address lists
+  infoblock::SetTables sets;                  // as the command compiler saw them
   int pictureCount = 0;
 };
 
@@ -86,11 +87,12 @@ bool WriteFlashImage(const std::filesystem::path& path, const BuiltImage& image,
 
 // Make Bin's three outputs (info bin, report, flash image) written to temporary files and put in
 // place together by Commit(); until then, and when any step fails, the old files stay exactly as
-// they were. Every output is checked against the image's bins and the other outputs before it is
-// written: "The output X would overwrite the input Y." / "The outputs X and Y are the same file."
+// they were. Every output is checked against the files the image was built from (and the more
+// inputs given, such as the project file) and the other outputs before it is written:
+// "The output X would overwrite the input Y." / "The outputs X and Y are the same file."
 class MakeOutputs {
  public:
-  explicit MakeOutputs(const BuiltImage& image) : m_image(image) {}
+  explicit MakeOutputs(const BuiltImage& image, std::vector<std::filesystem::path> moreInputs = {});
 
   // Writes the info bin and the report. Throws panelix::Error "open Creat file error!\n" when they
   // cannot be written.
@@ -104,6 +106,7 @@ class MakeOutputs {
   void Check(const std::vector<std::filesystem::path>& more);
 
   const BuiltImage& m_image;
+  std::vector<std::filesystem::path> m_inputs;
   OutputFiles m_files;
   std::vector<std::filesystem::path> m_outputs;
 };

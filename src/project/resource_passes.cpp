@@ -138,6 +138,7 @@ void ResourcePasses::CopyBootloader() {
     return;
   }
   const std::filesystem::path path = PathOf(*bootloaders.front());
+  m_read.push_back(path);
   std::error_code error;
   const std::uintmax_t size = std::filesystem::file_size(path, error);
   if (!error && size > infoblock::kBootloaderRegion.size) {
@@ -231,6 +232,7 @@ void ResourcePasses::CheckRowsFillTheBin(const std::vector<std::string>& lines,
 void ResourcePasses::ReadRows(BinKind kind, const std::string& name, std::uint64_t binSize, int setIndex) {
   const std::filesystem::path listPath = PathOf(output::AddressListName(name));
   const std::string failure = "Open " + listPath.string() + " fail!";
+  m_read.push_back(listPath);
   const std::vector<std::string> lines =
       ReadAddressListLines(ReadFileBytesUpTo(listPath, kMaxTextFileBytes, failure));
   if (lines.empty()) {

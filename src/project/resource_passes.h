@@ -58,6 +58,8 @@ class ResourcePasses {
   // The report rows, each ended by CR LF (UTF-8; the report file holds them in the 8-bit code page).
   const std::string& Report() const { return m_report; }
   const std::vector<PlacedBin>& Placed() const { return m_placed; }
+  // The files read besides the bins of the image: the bootloader and the address lists.
+  const std::vector<std::filesystem::path>& Read() const { return m_read; }
 
  private:
   std::filesystem::path PathOf(const std::string& name) const;
@@ -83,6 +85,7 @@ class ResourcePasses {
   int m_pictureCount = 0;
   std::string m_report;
   std::vector<PlacedBin> m_placed;
+  std::vector<std::filesystem::path> m_read;
 };
 
 // Slot (0..7) and size code of a font bin, from its file name: names of fewer than 11 characters

@@ -430,16 +430,21 @@ void TForm8::MakeBin() {
   const std::string typed = NativePath(*infoChosen);
   const std::string infoName = project::InfoBinName(typed);
   m_outputFolder = project::FolderOfPath(infoName);
-  project::WriteInfoBin(infoName, *image);
-  project::WriteReport(project::ReportName(typed), *image);
+  // The info bin and report are written before the image is asked for, but nothing is put in place
+  // until the run ends: cancelling the image dialog puts the info bin and report in place, any
+  // fault after it (a refused or unwritable image) leaves all three old files as they were.
+  project::MakeOutputs outputs(*image);
+  outputs.WriteInfo(infoName, project::ReportName(typed));
 
   const std::optional<QString> flashChosen =
       m_dialogs.SaveFile(this, QStringLiteral("Save Flash Image"), StartFolder(m_outputFolder),
                          QStringLiteral("Panelix_Flash"), binFilter);
   if (!flashChosen) {
+    outputs.Commit();
     return;
   }
-  if (project::WriteFlashImage(project::InfoBinName(NativePath(*flashChosen)), *image)) {
+  if (outputs.WriteImage(project::InfoBinName(NativePath(*flashChosen)))) {
+    outputs.Commit();
     m_dialogs.Message(this, QStringLiteral("OK"));
   }
 }

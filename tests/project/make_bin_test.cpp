@@ -467,8 +467,10 @@ TEST(MakeBinTest, InfoBinReportAndImageAppearTogetherOrNotAtAll) {
   outputs.Commit();
   EXPECT_EQ(ReadBytes(flash).size(), 0x20000u + 4);
 
-  // Outputs that would overwrite a bin of the image or each other are refused before writing.
+  // Outputs that would overwrite a file the image was built from or each other are refused before
+  // writing.
   const std::string bin = (dir / "Picture-a.bin").string();
+  const std::string list = (dir / "Picture-a-Addr.txt").string();
   struct Case {
     fs::path info, report, flash;
     std::string message;
@@ -477,6 +479,7 @@ TEST(MakeBinTest, InfoBinReportAndImageAppearTogetherOrNotAtAll) {
       {info, report, bin, "The output " + bin + " would overwrite the input " + bin + "."},
       {info, report, info, "The outputs " + info.string() + " and " + info.string() + " are the same file."},
       {info, info, flash, "The outputs " + info.string() + " and " + info.string() + " are the same file."},
+      {info, list, flash, "The output " + list + " would overwrite the input " + list + "."},
   };
   for (const Case& c : cases) {
     try {

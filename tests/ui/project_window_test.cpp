@@ -9,9 +9,11 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "base/files.h"
 #include "support/find_child.h"
 #include "support/scripted_dialogs.h"
 #include "ui/ini_error_window.h"
@@ -291,6 +293,78 @@ TEST(ProjectWindow, MakeBinWritesInfoBinReportAndFlashImage) {
   EXPECT_EQ(std::distance(fs::directory_iterator(dir / "out"), fs::directory_iterator()), 5);
   f.Click("Button1");
   EXPECT_EQ(f.dialogs.messages, QStringList{QStringLiteral("Error file's name")});
+  EXPECT_EQ(f.dialogs.unexpected, 0);
+}
+
+// The info bin, report and image are put in place together when Make Bin ends; cancelling the image
+// dialog puts the info bin and report in place, a refused or failing image changes no file.
+TEST(ProjectWindow, MakeBinPutsItsOutputsInPlaceTogether) {
+  TempFolder dir;
+  dir.Write("Bootloader.bin", std::string(367, '\x11'));
+  dir.Write("p.ini", ProjectText(""));
+  fs::create_directory(dir / "out");
+  Fixture f;
+  f.dialogs.openAnswers = {dir.Q("Bootloader.bin"), dir.Q("p.ini")};
+  f.Click("BtnAddAll");
+  const auto writeOld = [&] {
+    for (const char* name : {"out/demo.bin", "out/demo.txt", "out/flash.bin"}) {
+      dir.Write(name, "old");
+    }
+  };
+  const auto oldKept = [&](const std::vector<std::string>& names) {
+    for (const std::string& name : names) {
+      EXPECT_EQ(dir.Read(name), "old") << name;
+    }
+  };
+  const std::string info = (dir / "out/demo.bin").string();
+  const std::string bootloader = (dir / "Bootloader.bin").string();
+  struct Case {
+    std::optional<QString> info, flash;
+    FileFaults faults;
+    std::string message;
+  } cases[] = {
+      {dir.Q("out/demo"),
+       dir.Q("out/demo.bin"),
+       {},
+       "The outputs " + info + " and " + info + " are the same file."},
+      {dir.Q("out/demo"),
+       dir.Q("Bootloader"),
+       {},
+       "The output " + bootloader + " would overwrite the input " + bootloader + "."},
+      {dir.Q("out/demo"),
+       dir.Q("out/flash"),
+       {.failWrite = 3},
+       "Can't open " + (dir / "out/flash.bin").string()},
+      {dir.Q("out/demo"), dir.Q("out/flash"), {.failCommit = true}, "open Creat file error!\n"},
+      {dir.Q("out/demo"), QString(), {}, "Error file's name"},
+      {dir.Q("Bootloader"),
+       std::nullopt,
+       {},
+       "The output " + bootloader + " would overwrite the input " + bootloader + "."},
+  };
+  for (const Case& c : cases) {
+    writeOld();
+    f.dialogs.messages.clear();
+    f.dialogs.saveAnswers = {c.info};
+    if (c.info != dir.Q("Bootloader")) {
+      f.dialogs.saveAnswers.push_back(c.flash);
+    }
+    SetFileFaults(c.faults);
+    f.Click("Button1");
+    SetFileFaults({});
+    EXPECT_EQ(f.dialogs.messages, QStringList{QString::fromStdString(c.message)});
+    oldKept({"out/demo.bin", "out/demo.txt", "out/flash.bin"});
+    EXPECT_EQ(dir.Read("Bootloader.bin"), std::string(367, '\x11'));
+  }
+
+  // Cancelling the image dialog puts the info bin and report in place and leaves the old image.
+  writeOld();
+  f.dialogs.saveAnswers = {dir.Q("out/demo"), std::nullopt};
+  f.Click("Button1");
+  EXPECT_EQ(dir.Read("out/demo.bin").size(), 0x20000U);
+  EXPECT_NE(dir.Read("out/demo.txt"), "old");
+  oldKept({"out/flash.bin"});
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir / "out"), fs::directory_iterator()), 3);
   EXPECT_EQ(f.dialogs.unexpected, 0);
 }
 
