@@ -126,19 +126,21 @@ ChoiceWords<std::string> SetChoices() {
   return words;
 }
 
-// Renders the texts after the head and writes the font bin.
-void WriteFont(const GlyphFlags& flags, const std::vector<std::uint8_t>& head,
-               const std::vector<std::u16string>& texts, const std::string& okMessage) {
-  const GlyphJob job = flags.Job();
-  std::optional<std::vector<std::uint8_t>> glyphs = RenderGlyphs(job, texts, TerminalProgress("Font"));
-  if (!glyphs) {
+// Writes the font bin of a run.
+void SaveFont(const GlyphFlags& flags, const std::optional<std::vector<std::uint8_t>>& bytes,
+              const std::string& okMessage) {
+  if (!bytes) {
     return;  // stopped: nothing written, nothing said
   }
-  std::vector<std::uint8_t> bytes = head;
-  bytes.insert(bytes.end(), glyphs->begin(), glyphs->end());
-  const std::string name = SaveLibrary(flags.output, bytes);
+  const std::string name = SaveLibrary(flags.output, *bytes);
   PrintMessage(okMessage);
   std::printf("%s\n", name.c_str());
+}
+
+// Renders the texts and writes the font bin.
+void WriteFont(const GlyphFlags& flags, const std::vector<std::u16string>& texts,
+               const std::string& okMessage) {
+  SaveFont(flags, RenderGlyphs(flags.Job(), texts, TerminalProgress("Font")), okMessage);
 }
 
 void SetupLibrary(CLI::App& app, GlyphFlags& flags, std::string& set, std::string& start, std::string& end,
@@ -214,16 +216,15 @@ SubcommandAction Setup(CLI::App& app) {
       for (const std::string& line : plan.memoLines) {
         std::printf("%s\n", line.c_str());
       }
-      WriteFont(state->library, {}, plan.texts, plan.okMessage);
+      WriteFont(state->library, plan.texts, plan.okMessage);
     } else if (ascii->parsed()) {
-      WriteFont(state->ascii, {}, AsciiTexts(), kAsciiBinOk);
+      WriteFont(state->ascii, AsciiTexts(), kAsciiBinOk);
     } else if (string->parsed()) {
       const std::vector<std::u16string> lines =
           StringBinLines(LoadTextFile(state->textFile, TextEncoding(state->encoding), PrintMessage));
-      const GlyphJob job = state->string.Job();
-      const std::vector<std::uint8_t> head =
-          StringBinHead(lines, RotatedWidth(job.settings), RotatedHeight(job.settings), codePage, converter);
-      WriteFont(state->string, head, StringBinTexts(lines), kStringBinOk);
+      SaveFont(state->string,
+               MakeStringBin(state->string.Job(), lines, codePage, converter, TerminalProgress("Font")),
+               kStringBinOk);
     } else if (test->parsed()) {
       std::u16string text;
       if (!state->text.empty()) {

@@ -233,6 +233,19 @@ std::vector<std::u16string> StringBinTexts(const std::vector<std::u16string>& li
   return texts;
 }
 
+std::optional<std::vector<std::uint8_t>> MakeStringBin(const GlyphJob& job,
+                                                       const std::vector<std::u16string>& lines, int codePage,
+                                                       TextConverter& converter, const ProgressFn& progress) {
+  std::vector<std::uint8_t> bytes =
+      StringBinHead(lines, RotatedWidth(job.settings), RotatedHeight(job.settings), codePage, converter);
+  const std::optional<std::vector<std::uint8_t>> glyphs = RenderGlyphs(job, StringBinTexts(lines), progress);
+  if (!glyphs) {
+    return std::nullopt;
+  }
+  bytes.insert(bytes.end(), glyphs->begin(), glyphs->end());
+  return bytes;
+}
+
 std::string HexDump(std::span<const std::uint8_t> bytes) {
   std::string text;
   text.reserve(bytes.size() * 6 + bytes.size() / 4);

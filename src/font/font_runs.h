@@ -72,6 +72,11 @@ std::vector<std::uint8_t> StringBinHead(const std::vector<std::u16string>& lines
                                         int codePage, TextConverter& converter);
 // The glyph texts of a String Bin font: every UTF-16 unit of the lines alone, in order.
 std::vector<std::u16string> StringBinTexts(const std::vector<std::u16string>& lines);
+// A whole String Bin font of the lines: the head (StringBinHead, in the cell after rotation), then
+// the glyph of every unit (RenderGlyphs). Nothing is returned when progress asked to stop.
+std::optional<std::vector<std::uint8_t>> MakeStringBin(const GlyphJob& job,
+                                                       const std::vector<std::u16string>& lines, int codePage,
+                                                       TextConverter& converter, const ProgressFn& progress);
 
 // The glyph bytes as text: "0x", two upper-case hex digits and ", " per byte, CR LF after every
 // eighth byte.

@@ -23,6 +23,7 @@
 #include <QScrollBar>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <memory>
 #include <thread>
 
 #include "base/codepage.h"
@@ -486,20 +487,23 @@ void TForm4::ButtonCloseClick() {
   close();
 }
 
-std::optional<std::vector<std::uint8_t>> TForm4::Generate(const GlyphJob& job,
-                                                          const std::vector<std::u16string>& texts) {
+ProgressFn TForm4::RunProgress() {
   m_progressBar1->setValue(0);
-  QElapsedTimer pump;
-  pump.start();
-  auto progress = [this, &pump](std::int64_t done, std::int64_t total) {
-    if (pump.elapsed() >= kPumpMilliseconds) {
+  auto pump = std::make_shared<QElapsedTimer>();
+  pump->start();
+  return [this, pump](std::int64_t done, std::int64_t total) {
+    if (pump->elapsed() >= kPumpMilliseconds) {
       m_progressBar1->setValue(WorkPercent(done, total));
       QCoreApplication::processEvents();
-      pump.restart();
+      pump->restart();
     }
     return !m_stopRequested;
   };
-  return RenderGlyphs(job, texts, progress);
+}
+
+std::optional<std::vector<std::uint8_t>> TForm4::Generate(const GlyphJob& job,
+                                                          const std::vector<std::u16string>& texts) {
+  return RenderGlyphs(job, texts, RunProgress());
 }
 
 bool TForm4::SaveFont(const std::vector<std::uint8_t>& bytes) {
@@ -570,15 +574,11 @@ void TForm4::BtnStringBinClick() {
       shown << Q(line);
     }
     m_memo2->setPlainText(shown.join(QLatin1Char('\n')));
-    const GlyphJob job = Job();
-    std::vector<std::uint8_t> bytes = StringBinHead(m_memo2Lines, RotatedWidth(job.settings),
-                                                    RotatedHeight(job.settings), codePage, m_converter);
-    const std::optional<std::vector<std::uint8_t>> glyphs = Generate(job, StringBinTexts(m_memo2Lines));
-    if (!glyphs) {
-      return;
+    const std::optional<std::vector<std::uint8_t>> bytes =
+        MakeStringBin(Job(), m_memo2Lines, codePage, m_converter, RunProgress());
+    if (bytes) {
+      Finish(SaveFont(*bytes), kStringBinOk);
     }
-    bytes.insert(bytes.end(), glyphs->begin(), glyphs->end());
-    Finish(SaveFont(bytes), kStringBinOk);
   });
 }
 

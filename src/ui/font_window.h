@@ -83,6 +83,9 @@ class TForm4 : public QWidget {
   void RefreshPreview();
   void ShowPreview(const font::GlyphCell& cell, int limit);
   void TestGlyph(PreviewSource source);
+  // The progress of a glyph run: moves the bar, keeps the window answering and stops the run when
+  // "Close" was pressed.
+  ProgressFn RunProgress();
   // Renders the texts with progress; nothing when "Close" stopped the run.
   std::optional<std::vector<std::uint8_t>> Generate(const font::GlyphJob& job,
                                                     const std::vector<std::u16string>& texts);

@@ -12,10 +12,7 @@
 #include <QTest>
 #include <QTimer>
 
-// The window tests use the temporary folders of the CLI helpers but never run the CLI.
-#ifndef PANELIX_CLI
-#define PANELIX_CLI "panelix"
-#endif
+// The temporary folders of the CLI helpers, and the CLI itself for comparing bytes.
 #include "support/cli_runner.h"
 #include "support/find_child.h"
 #include "support/scripted_dialogs.h"
@@ -247,6 +244,24 @@ TEST_F(FontWindow, StringBinFromATextFile) {
   EXPECT_EQ(dialogs.messages, QStringList{QStringLiteral("Fail to Open the file")});
   EXPECT_EQ(dialogs.unexpected, 0);
   EXPECT_TRUE(Get<QPushButton>("BtnStringBin")->isEnabled());
+}
+
+// The window and panelix font string make a String Bin through one function: the same bytes.
+TEST_F(FontWindow, StringBinGivesTheBytesOfTheCli) {
+  test::WriteText(dir / "text", "AB\xD6\xD0\nxy");
+  Get<QLineEdit>("EditFH")->setText(QStringLiteral("24"));
+  Get<QRadioButton>("RadioGroup2Item1")->setChecked(true);
+  dialogs.openAnswers.push_back(Path("text"));
+  dialogs.saveAnswers.push_back(Path("window"));
+  Click("BtnStringBin");
+  ASSERT_EQ(dialogs.messages, QStringList{QStringLiteral("String Font bin ok")});
+  const test::CliResult cli =
+      test::RunCli({"--codepage", "936", "font", "string", (dir / "text").string(), "--height", "24",
+                    "--rotate", "r90", "-o", (dir / "cli").string()});
+  ASSERT_EQ(cli.exitCode, 0) << cli.err;
+  const std::vector<std::uint8_t> fromWindow = ReadBytes(dir / "window.bin");
+  EXPECT_EQ(fromWindow.size(), 12u + 2 * 5 + 5 * 24 * 2);
+  EXPECT_EQ(fromWindow, ReadBytes(dir / "cli.bin"));
 }
 
 }  // namespace
