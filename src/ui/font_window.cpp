@@ -194,7 +194,7 @@ QWidget* TForm4::BuildParameters() {
 
   m_comboBoxCode = new QComboBox(box);
   m_comboBoxCode->setObjectName(QStringLiteral("ComboBoxCode"));
-  m_comboBoxCode->setAccessibleName(QStringLiteral("Code set"));
+  NameUnlabelledField(m_comboBoxCode, QStringLiteral("Code set"));
   for (const CodeSetInfo& info : kCodeSets) {
     m_comboBoxCode->addItem(Q(std::string(info.item)));
   }

@@ -102,7 +102,7 @@ QWidget* TForm6::BuildControlPanel() {
   }
   m_comboBox1 = new QComboBox(m_ctrl);
   m_comboBox1->setObjectName(QStringLiteral("ComboBox1"));
-  m_comboBox1->setAccessibleName(QStringLiteral("Pixel format"));
+  NameUnlabelledField(m_comboBox1, QStringLiteral("Pixel format"));
   m_comboBox1->addItems({QStringLiteral("R5G6B5"), QStringLiteral("R8G8B8")});
   v->addWidget(m_comboBox1);
   m_radioGroup1 = MakeChannelOrderGroup(m_ctrl);

@@ -144,7 +144,7 @@ QWidget* TForm1::BuildControlPanel() {
   m_comboBox1->setObjectName(QStringLiteral("ComboBox1"));
   m_comboBox1->addItems({QStringLiteral("R5G6B5"), QStringLiteral("R8G8B8"), QStringLiteral("Black_White")});
   m_comboBox1->setCurrentIndex(0);
-  m_comboBox1->setAccessibleName(QStringLiteral("Pixel format"));
+  NameUnlabelledField(m_comboBox1, QStringLiteral("Pixel format"));
   v->addWidget(m_comboBox1);
 
   m_radioGroup1 = MakeChannelOrderGroup(panel);

@@ -99,6 +99,13 @@ QComboBox* MakeDitherBox(QWidget* parent, QBoxLayout* layout) {
   return box;
 }
 
+void NameUnlabelledField(QWidget* field, const QString& name) {
+  field->setAccessibleName(name);
+  auto* label = new QLabel(name, field->parentWidget());
+  label->setBuddy(field);
+  label->hide();
+}
+
 QTimer* MakeStepTimer(QObject* parent) {
   auto* timer = new QTimer(parent);
   timer->setObjectName(QStringLiteral("Timer1"));

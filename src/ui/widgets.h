@@ -47,6 +47,11 @@ RadioGroup* MakeRotationGroup(QWidget* parent);
 // The "Dither" drop-down: "None" (chosen), "Ordered", "Floyd-Steinberg", in the order of
 // picture::Dither; object name "ComboDither", labelled by a "Dither" label. Adds both to layout.
 QComboBox* MakeDitherBox(QWidget* parent, QBoxLayout* layout);
+// Names a field that shows no label of its own: its accessible name, and a hidden label of that
+// text beside it as its buddy. Screen readers on Linux hear a drop-down list's caption only through
+// the label relation (Qt names the list by its current entry, and a reader skips a group box around
+// it), so the accessible name alone would not reach them.
+void NameUnlabelledField(QWidget* field, const QString& name);
 // The one-shot "Timer1" whose timeouts drive a run's steps.
 QTimer* MakeStepTimer(QObject* parent);
 // The frameless scroll box that holds a window's controls: when the window is smaller than its

@@ -118,16 +118,18 @@ const Field kFields[] = {
     {"TForm10", "Memo1", "Order report"},
 };
 
-// The name a screen reader announces a field by: its own accessible name when it has one, else the
-// text of the first label that names it (its buddy label comes before its group box), else the
-// name Qt gives it. A drop-down list's own Qt name is its current entry.
+// The name a screen reader on Linux announces a field by. Qt names a drop-down list by its current
+// entry and gives its caption only through the label relation, where a reader takes the first label
+// that is not around the field (a group box around it is skipped). Every other field is announced by
+// the name Qt gives it: its accessible name, else its buddy label's text, else its group's title.
 QString AnnouncedName(QAccessibleInterface* node, const QWidget* widget) {
-  if (!widget->accessibleName().isEmpty()) {
-    return widget->accessibleName().simplified();
-  }
-  const auto labels = node->relations(QAccessible::Label);
-  if (!labels.isEmpty()) {
-    return labels.front().first->text(QAccessible::Name).simplified();
+  if (node->role() == QAccessible::ComboBox) {
+    for (const auto& relation : node->relations(QAccessible::Label)) {
+      const auto* label = qobject_cast<const QWidget*>(relation.first->object());
+      if (label == nullptr || !label->isAncestorOf(widget)) {
+        return relation.first->text(QAccessible::Name).simplified();
+      }
+    }
   }
   return node->text(QAccessible::Name).simplified();
 }
