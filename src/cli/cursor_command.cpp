@@ -41,7 +41,9 @@ int FromText(const CursorArgs& args) {
     throw Error(args.fromText + ": " + *fault);
   }
   const cursor::CursorBytes bytes = cursor::ImportCursorText(std::u16string_view(wide));
-  cursor::WriteCursorFile(output::OutputBinName(args.output), bytes);
+  const std::string name = output::OutputBinName(args.output);
+  CheckOutputsApart({args.fromText}, {name});
+  cursor::WriteCursorFile(name, bytes);
   return 0;
 }
 

@@ -2,6 +2,7 @@
 // text file, and a look at one glyph.
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <thread>
 #include <vector>
@@ -128,11 +129,11 @@ ChoiceWords<std::string> SetChoices() {
 
 // Writes the font bin of a run.
 void SaveFont(const GlyphFlags& flags, const std::optional<std::vector<std::uint8_t>>& bytes,
-              const std::string& okMessage) {
+              const std::string& okMessage, const std::vector<std::filesystem::path>& inputs = {}) {
   if (!bytes) {
     return;  // stopped: nothing written, nothing said
   }
-  const std::string name = SaveLibrary(flags.output, *bytes);
+  const std::string name = SaveLibrary(flags.output, *bytes, inputs);
   PrintMessage(okMessage);
   std::printf("%s\n", name.c_str());
 }
@@ -224,7 +225,7 @@ SubcommandAction Setup(CLI::App& app) {
           StringBinLines(LoadTextFile(state->textFile, TextEncoding(state->encoding), PrintMessage));
       SaveFont(state->string,
                MakeStringBin(state->string.Job(), lines, codePage, converter, TerminalProgress("Font")),
-               kStringBinOk);
+               kStringBinOk, {state->textFile});
     } else if (test->parsed()) {
       std::u16string text;
       if (!state->text.empty()) {

@@ -258,8 +258,10 @@ std::string HexDump(std::span<const std::uint8_t> bytes) {
   return text;
 }
 
-std::string SaveLibrary(std::string_view chosenName, std::span<const std::uint8_t> bytes) {
+std::string SaveLibrary(std::string_view chosenName, std::span<const std::uint8_t> bytes,
+                        const std::vector<std::filesystem::path>& inputs) {
   const std::string name = output::OutputBinName(chosenName);
+  CheckOutputsApart(inputs, {name});
   WriteFileReplacing(name, bytes, kOpenCreateError);
   return name;
 }

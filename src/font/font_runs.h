@@ -84,8 +84,9 @@ std::string HexDump(std::span<const std::uint8_t> bytes);
 
 // Writes a font file under the name the user chose in the save dialog: ".bin" is appended when
 // the name lacks it, the file is replaced whole. Throws panelix::Error "Error file's name" for an
-// empty name and "open Creat file error!\n" when the file cannot be written. Returns the name
-// written.
-std::string SaveLibrary(std::string_view chosenName, std::span<const std::uint8_t> bytes);
+// empty name, "open Creat file error!\n" when the file cannot be written, and refuses to write over
+// one of the run's inputs (CheckOutputsApart). Returns the name written.
+std::string SaveLibrary(std::string_view chosenName, std::span<const std::uint8_t> bytes,
+                        const std::vector<std::filesystem::path>& inputs = {});
 
 }  // namespace panelix::font

@@ -506,14 +506,15 @@ std::optional<std::vector<std::uint8_t>> TForm4::Generate(const GlyphJob& job,
   return RenderGlyphs(job, texts, RunProgress());
 }
 
-bool TForm4::SaveFont(const std::vector<std::uint8_t>& bytes) {
+bool TForm4::SaveFont(const std::vector<std::uint8_t>& bytes,
+                      const std::vector<std::filesystem::path>& inputs) {
   const std::optional<QString> chosen = m_dialogs.SaveFile(
       this, QString(), m_folder, QString::fromUtf8(kProposedName), {QStringLiteral("*.bin")});
   if (!chosen) {
     return true;  // cancelled: nothing written
   }
   try {
-    const std::string name = SaveLibrary(chosen->toStdString(), bytes);
+    const std::string name = SaveLibrary(chosen->toStdString(), bytes, inputs);
     m_folder = QFileInfo(QString::fromStdString(name)).absolutePath();
   } catch (const Error& e) {
     m_dialogs.Message(this, Q(std::string(e.what())));
@@ -577,7 +578,7 @@ void TForm4::BtnStringBinClick() {
     const std::optional<std::vector<std::uint8_t>> bytes =
         MakeStringBin(Job(), m_memo2Lines, codePage, m_converter, RunProgress());
     if (bytes) {
-      Finish(SaveFont(*bytes), kStringBinOk);
+      Finish(SaveFont(*bytes, {name->toStdString()}), kStringBinOk);
     }
   });
 }

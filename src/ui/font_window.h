@@ -2,6 +2,7 @@
 
 #include <QFont>
 #include <QWidget>
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
@@ -89,8 +90,10 @@ class TForm4 : public QWidget {
   // Renders the texts with progress; nothing when "Close" stopped the run.
   std::optional<std::vector<std::uint8_t>> Generate(const font::GlyphJob& job,
                                                     const std::vector<std::u16string>& texts);
-  // Asks for the name and writes the font. False when writing failed (its message was shown).
-  bool SaveFont(const std::vector<std::uint8_t>& bytes);
+  // Asks for the name and writes the font, never over one of the inputs. False when writing failed
+  // (its message was shown).
+  bool SaveFont(const std::vector<std::uint8_t>& bytes,
+                const std::vector<std::filesystem::path>& inputs = {});
   void Finish(bool saved, const std::string& message);
 
   Dialogs& m_dialogs;

@@ -48,6 +48,7 @@ TEST(CursorCli, BadInputGetsAMessageAndFailure) {
     full += "\n";
   }
   test::WriteText(dir / "ok.txt", full);
+  test::WriteText(dir / "ok.bin", full);
   test::WriteText(dir / "long.txt", full + "0x01,\n");
   std::string bad = full;
   bad.replace(2 * 81 + 5, 5, "0xZZ,");
@@ -67,6 +68,8 @@ TEST(CursorCli, BadInputGetsAMessageAndFailure) {
        "long.txt: Line 17 of the cursor text holds value 257; a cursor holds 256 values."},
       {{"cursor", "--from-text", "bad.txt", "-o", "c"},
        "bad.txt: Line 3 of the cursor text: \"xZZ\" is not a hexadecimal byte."},
+      {{"cursor", "--from-text", "ok.bin", "-o", "ok.bin"},
+       "The output ok.bin would overwrite the input ok.bin."},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.message);
@@ -75,6 +78,7 @@ TEST(CursorCli, BadInputGetsAMessageAndFailure) {
     EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
   }
   EXPECT_FALSE(std::filesystem::exists(dir / "c.bin"));
+  EXPECT_EQ(test::ReadBytes(dir / "ok.bin"), test::ReadBytes(dir / "ok.txt"));
 }
 
 }  // namespace

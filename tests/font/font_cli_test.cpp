@@ -87,6 +87,8 @@ TEST(FontCli, FailuresGiveTheirMessageAndWriteNothing) {
        "Font Width and Font Height must be between 0 and 256.\n"},
       {{"font", "ascii", "--width", "0", "-o", "keep"},
        "A font cell must be at least 8 pixels wide and 1 pixel high (Font Width 0, Font Height 16).\n"},
+      {{"font", "string", "keep.bin", "-o", "keep"},
+       DefaultFaceNote() + "The output keep.bin would overwrite the input keep.bin.\n"},
   };
   for (const Case& c : cases) {
     const CliResult r = RunCli(c.args, dir.Path());

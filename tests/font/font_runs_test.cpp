@@ -6,9 +6,11 @@
 #include <atomic>
 #include <chrono>
 #include <filesystem>
+#include <iterator>
 #include <thread>
 
 #include "base/error.h"
+#include "base/files.h"
 #include "font/code_sets.h"
 #include "font/glyph_renderer.h"
 #include "support/cli_runner.h"
@@ -94,6 +96,35 @@ TEST(SaveLibrary, NamesAndReplacement) {
     FAIL();
   } catch (const Error& e) {
     EXPECT_STREQ(e.what(), "open Creat file error!\n");
+  }
+}
+
+// A failing write or rename, or an input in the output's place, leaves the old file as it was.
+TEST(SaveLibrary, AFailureKeepsTheOldFile) {
+  TempDir dir;
+  const std::string font = (dir / "font.bin").string();
+  const std::vector<std::uint8_t> old{'o', 'l', 'd'};
+  struct Case {
+    FileFaults faults;
+    std::vector<std::filesystem::path> inputs;
+    std::string message;
+  } cases[] = {
+      {{.failWrite = 1}, {}, "open Creat file error!\n"},
+      {{.failCommit = true}, {}, "open Creat file error!\n"},
+      {{}, {font}, "The output " + font + " would overwrite the input " + font + "."},
+  };
+  for (const Case& c : cases) {
+    test::WriteBytes(font, old);
+    SetFileFaults(c.faults);
+    try {
+      SaveLibrary(font, std::vector<std::uint8_t>(4096, 1), c.inputs);
+      ADD_FAILURE() << c.message;
+    } catch (const Error& e) {
+      EXPECT_EQ(e.what(), c.message);
+    }
+    SetFileFaults({});
+    EXPECT_EQ(ReadBytes(font), old);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 1);
   }
 }
 
