@@ -1,8 +1,13 @@
+#include <libdeflate.h>
 #include <spng.h>
 #include <zlib.h>
 
+#include <cstdlib>
+#include <cstring>
 #include <memory>
+#include <new>
 #include <string_view>
+#include <utility>
 
 #include "base/error.h"
 #include "picture/decode_checks.h"
@@ -52,12 +57,20 @@ std::uint32_t BigEndian32(const std::uint8_t* p) {
   return (std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16) | (std::uint32_t{p[2]} << 8) | p[3];
 }
 
+// What the chunk walk found: the bytes of image data in all IDAT chunks, and the data of the first
+// run of consecutive, complete IDAT chunks, which is where the decoder reads the image from.
+struct ChunkWalk {
+  std::uint64_t imageData = 0;
+  std::vector<std::span<const std::uint8_t>> firstRun;
+};
+
 // Walks the chunks after the signature, checks the CRC of every critical chunk (IHDR, PLTE,
-// IDAT, IEND; the decoder itself misses the last IDAT's) and returns the bytes of image data.
+// IDAT, IEND; the decoder itself misses the last IDAT's) and returns what it found.
 // Structure the walk cannot follow (a cut file, a bad signature) is left to the decoder, which
 // reports it in its own words.
-std::uint64_t CheckChunks(std::span<const std::uint8_t> file) {
-  std::uint64_t imageData = 0;
+ChunkWalk CheckChunks(std::span<const std::uint8_t> file) {
+  ChunkWalk walk;
+  bool runOpen = true;
   std::size_t at = 8;
   while (at <= file.size() && file.size() - at >= 12) {
     const std::uint32_t length = BigEndian32(file.data() + at);
@@ -74,13 +87,19 @@ std::uint64_t CheckChunks(std::span<const std::uint8_t> file) {
     }
     const std::string_view name(reinterpret_cast<const char*>(type), 4);
     if (name == "IDAT") {
-      imageData += length;
-    } else if (name == "IEND") {
+      walk.imageData += length;
+      if (runOpen) {
+        walk.firstRun.emplace_back(type + 4, length);
+      }
+    } else if (!walk.firstRun.empty()) {
+      runOpen = false;
+    }
+    if (name == "IEND") {
       break;
     }
     at += std::size_t{12} + length;
   }
-  return imageData;
+  return walk;
 }
 
 // Bytes of filtered image data the header declares: one filter byte per row of every pass.
@@ -92,9 +111,181 @@ std::uint64_t DeclaredImageData(const spng_ihdr& ihdr) {
   return std::uint64_t{ihdr.height} * (1 + (std::uint64_t{ihdr.width} * bits + 7) / 8);
 }
 
+// The one-call path for the layout almost every PNG has: 8-bit truecolour, with or without alpha,
+// not interlaced. The image data is inflated in one call into a buffer of exactly the size the
+// header declares, and the rows are unfiltered while they are in cache. This reads the same bytes
+// as the row decoder does for those files, so the pixels are the same; whatever this path cannot
+// read (a stream that ends early or runs on, a checksum that fails, data outside the first run of
+// IDAT chunks, an unknown filter type) is left to the row decoder, whose messages and rules stay
+// the only ones.
+
+struct DeflateFree {
+  void operator()(libdeflate_decompressor* d) const { libdeflate_free_decompressor(d); }
+};
+
+std::uint8_t Paeth(std::uint8_t a, std::uint8_t b, std::uint8_t c) {
+  const int pa = std::abs(b - c);
+  const int pb = std::abs(a - c);
+  const int pc = std::abs(a + b - 2 * c);
+  if (pa <= pb && pa <= pc) {
+    return a;
+  }
+  return pb <= pc ? b : c;
+}
+
+// Calls step(k) for k = 0 .. B-1 with k known at compile time, so that per-channel state stays in
+// registers.
+template <std::size_t... K, typename Step>
+void EachChannel(std::index_sequence<K...> /*channels*/, Step step) {
+  (step(std::integral_constant<std::size_t, K>{}), ...);
+}
+
+// Undoes one row's filter: out = the row's n bytes of B-byte pixels, from the filtered bytes in and
+// the unfiltered row above (all zero for the first row). out may be in. Returns false for an
+// unknown filter type.
+template <std::size_t B>
+bool Unfilter(std::uint8_t filter, std::uint8_t* out, const std::uint8_t* in, const std::uint8_t* above,
+              std::size_t n) {
+  constexpr auto kChannels = std::make_index_sequence<B>{};
+  std::uint8_t left[B] = {};
+  std::uint8_t upLeft[B] = {};
+  switch (filter) {
+    case 0:
+      if (out != in) {
+        std::memcpy(out, in, n);
+      }
+      return true;
+    case 1:
+      for (std::size_t i = 0; i < n; i += B) {
+        EachChannel(kChannels, [&](auto k) {
+          left[k] = static_cast<std::uint8_t>(in[i + k] + left[k]);
+          out[i + k] = left[k];
+        });
+      }
+      return true;
+    case 2:
+      for (std::size_t i = 0; i < n; ++i) {
+        out[i] = static_cast<std::uint8_t>(in[i] + above[i]);
+      }
+      return true;
+    case 3:
+      for (std::size_t i = 0; i < n; i += B) {
+        EachChannel(kChannels, [&](auto k) {
+          left[k] = static_cast<std::uint8_t>(in[i + k] + ((left[k] + above[i + k]) >> 1));
+          out[i + k] = left[k];
+        });
+      }
+      return true;
+    case 4:
+      for (std::size_t i = 0; i < n; i += B) {
+        EachChannel(kChannels, [&](auto k) {
+          const std::uint8_t up = above[i + k];
+          left[k] = static_cast<std::uint8_t>(in[i + k] + Paeth(left[k], up, upLeft[k]));
+          upLeft[k] = up;
+          out[i + k] = left[k];
+        });
+      }
+      return true;
+    default:
+      return false;
+  }
+}
+
+// Decodes a file of the common layout into png; false when the file is not of that layout or this
+// path cannot read it exactly as the row decoder would.
+bool DecodeInOneCall(const spng_ihdr& ihdr, const ChunkWalk& walk, PngPicture& png) {
+  if (ihdr.bit_depth != 8 || ihdr.interlace_method != 0 || (ihdr.color_type != 2 && ihdr.color_type != 6) ||
+      walk.firstRun.empty()) {
+    return false;
+  }
+  const bool hasAlpha = ihdr.color_type == 6;
+  const std::size_t channels = hasAlpha ? 4 : 3;
+  const std::size_t width = ihdr.width;
+  const std::size_t height = ihdr.height;
+  const std::size_t rowBytes = channels * width;
+  const std::size_t stride = rowBytes + 1;
+  try {
+    // The zlib stream of the run, in one piece.
+    std::span<const std::uint8_t> stream = walk.firstRun.front();
+    std::unique_ptr<std::uint8_t[]> joined;
+    if (walk.firstRun.size() > 1) {
+      std::size_t total = 0;
+      for (const auto& part : walk.firstRun) {
+        total += part.size();
+      }
+      joined.reset(new std::uint8_t[total]);
+      std::size_t at = 0;
+      for (const auto& part : walk.firstRun) {
+        std::memcpy(joined.get() + at, part.data(), part.size());
+        at += part.size();
+      }
+      stream = {joined.get(), total};
+    }
+    // A first block of the fixed codes is left to the row decoder: the one-call inflater reads the
+    // codes those blocks reserve (lengths 286 and 287, distances 30 and 31) instead of refusing them.
+    if (stream.size() < 3 || ((stream[2] >> 1) & 3) == 1) {
+      return false;
+    }
+    std::unique_ptr<libdeflate_decompressor, DeflateFree> inflater(libdeflate_alloc_decompressor());
+    if (!inflater) {
+      return false;
+    }
+    // Filled whole or refused: the stream must end, its checksum included, exactly here.
+    std::unique_ptr<std::uint8_t[]> raw(new std::uint8_t[height * stride]);
+    if (libdeflate_zlib_decompress(inflater.get(), stream.data(), stream.size(), raw.get(), height * stride,
+                                   nullptr) != LIBDEFLATE_SUCCESS) {
+      return false;
+    }
+    joined.reset();
+    PngPicture out;
+    out.colorType = ihdr.color_type;
+    out.image = MakeRgbImage(static_cast<std::int32_t>(width), static_cast<std::int32_t>(height));
+    if (hasAlpha) {
+      out.image.alpha.resize(width * height);
+    }
+    const std::vector<std::uint8_t> zeros(rowBytes, 0);
+    for (std::size_t y = 0; y < height; ++y) {
+      std::uint8_t* row = raw.get() + y * stride;
+      if (!hasAlpha) {
+        std::uint8_t* to = out.image.rgb.data() + y * rowBytes;
+        const std::uint8_t* above = y == 0 ? zeros.data() : to - rowBytes;
+        if (!Unfilter<3>(row[0], to, row + 1, above, rowBytes)) {
+          return false;
+        }
+        continue;
+      }
+      // RGBA rows are unfiltered in place (the row above stays whole for the next one), then split.
+      const std::uint8_t* above = y == 0 ? zeros.data() : row - stride + 1;
+      if (!Unfilter<4>(row[0], row + 1, row + 1, above, rowBytes)) {
+        return false;
+      }
+      const std::uint8_t* in = row + 1;
+      std::uint8_t* rgb = out.image.rgb.data() + 3 * width * y;
+      std::uint8_t* alpha = out.image.alpha.data() + width * y;
+      for (std::size_t x = 0; x < width; ++x) {
+        rgb[3 * x] = in[4 * x];
+        rgb[3 * x + 1] = in[4 * x + 1];
+        rgb[3 * x + 2] = in[4 * x + 2];
+        alpha[x] = in[4 * x + 3];
+      }
+    }
+    png = std::move(out);
+    return true;
+  } catch (const std::bad_alloc&) {
+    // The row decoder needs less memory; let it try.
+    return false;
+  }
+}
+
 }  // namespace
 
-PngPicture DecodePng(std::span<const std::uint8_t> file, const DecodeLimits& limits) {
+namespace detail {
+
+PngPicture DecodePngVia(std::span<const std::uint8_t> file, const DecodeLimits& limits, PngPath path,
+                        bool* inOneCall) {
+  if (inOneCall != nullptr) {
+    *inOneCall = false;
+  }
   // Every critical chunk's CRC is checked here, so the decoder skips its own checks of them and of
   // the zlib stream's checksum, which guards the same bytes.
   std::unique_ptr<spng_ctx, SpngFree> ctx(spng_ctx_new(SPNG_CTX_IGNORE_ADLER32));
@@ -110,13 +301,19 @@ PngPicture DecodePng(std::span<const std::uint8_t> file, const DecodeLimits& lim
   spng_ihdr ihdr{};
   Check(spng_get_ihdr(ctx.get(), &ihdr));
   detail::CheckDimensions(ihdr.width, ihdr.height, limits, "The PNG file");
-  const std::uint64_t imageData = CheckChunks(file);
+  const ChunkWalk walk = CheckChunks(file);
   // Allocate only for pixels the file can hold.
-  if (DeclaredImageData(ihdr) > imageData * kMaxDeflateRatio + kDeflateSlack) {
+  if (DeclaredImageData(ihdr) > walk.imageData * kMaxDeflateRatio + kDeflateSlack) {
     Fail(spng_strerror(SPNG_EIDAT_TOO_SHORT));
   }
 
   PngPicture png;
+  if (path == PngPath::Any && DecodeInOneCall(ihdr, walk, png)) {
+    if (inOneCall != nullptr) {
+      *inOneCall = true;
+    }
+    return png;
+  }
   png.colorType = ihdr.color_type;
   const bool hasAlpha = ihdr.color_type >= 4;
   png.image = MakeRgbImage(static_cast<std::int32_t>(ihdr.width), static_cast<std::int32_t>(ihdr.height));
@@ -162,6 +359,12 @@ PngPicture DecodePng(std::span<const std::uint8_t> file, const DecodeLimits& lim
     }
   }
   return png;
+}
+
+}  // namespace detail
+
+PngPicture DecodePng(std::span<const std::uint8_t> file, const DecodeLimits& limits) {
+  return detail::DecodePngVia(file, limits, detail::PngPath::Any);
 }
 
 }  // namespace panelix::picture

@@ -9,6 +9,7 @@
 
 #include "base/error.h"
 #include "fixtures.h"
+#include "picture/decode_checks.h"
 #include "picture/decoders.h"
 
 namespace panelix::picture {
@@ -139,6 +140,160 @@ TEST(PngDecoding, RowsOfEveryLayoutArriveInPlace) {
     const PngPicture plain = DecodePng(fx::EncodePng(13, 11, 0, grey, 8, {}, {}, interlace));
     EXPECT_EQ(plain.image.rgb[3 * 20 + 2], grey[20]);
     EXPECT_FALSE(plain.image.HasAlpha());
+  }
+}
+
+// A PNG file around a zlib stream of image data: the header, the stream cut into IDAT chunks of at
+// most piece bytes (with the chunks of between after the first one), and IEND.
+Bytes PngAround(std::uint32_t w, std::uint32_t h, std::uint8_t colorType, std::uint8_t depth,
+                std::uint8_t interlace, const Bytes& stream, std::size_t piece, const Bytes& between = {}) {
+  Bytes file{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+  Bytes ihdr(13);
+  PutBe32(ihdr, 0, w);
+  PutBe32(ihdr, 4, h);
+  ihdr[8] = depth;
+  ihdr[9] = colorType;
+  ihdr[12] = interlace;
+  const auto add = [&](const Bytes& chunk) { file.insert(file.end(), chunk.begin(), chunk.end()); };
+  add(Chunk("IHDR", ihdr));
+  for (std::size_t at = 0; at < stream.size(); at += piece) {
+    const auto from = stream.begin() + static_cast<std::ptrdiff_t>(at);
+    add(Chunk("IDAT", Bytes(from, from + static_cast<std::ptrdiff_t>(std::min(piece, stream.size() - at)))));
+    if (at == 0) {
+      add(between);
+    }
+  }
+  add(Chunk("IEND", {}));
+  return file;
+}
+
+Bytes Join(Bytes a, const Bytes& b) {
+  a.insert(a.end(), b.begin(), b.end());
+  return a;
+}
+
+Bytes Deflate(const Bytes& raw, int level = 6, int strategy = Z_DEFAULT_STRATEGY) {
+  z_stream z{};
+  deflateInit2(&z, level, Z_DEFLATED, 15, 8, strategy);
+  Bytes out(deflateBound(&z, static_cast<uLong>(raw.size())));
+  z.next_in = const_cast<std::uint8_t*>(raw.data());
+  z.avail_in = static_cast<uInt>(raw.size());
+  z.next_out = out.data();
+  z.avail_out = static_cast<uInt>(out.size());
+  deflate(&z, Z_FINISH);
+  out.resize(z.total_out);
+  deflateEnd(&z);
+  return out;
+}
+
+// Rows of filtered image data: each row's filter byte from filters (in turn), then noise of eight
+// values, which the compressor codes with codes of its own rather than the fixed ones.
+Bytes RawRows(std::size_t rows, std::size_t rowBytes, const Bytes& filters) {
+  Bytes raw;
+  std::uint32_t state = 99;
+  for (std::size_t y = 0; y < rows; ++y) {
+    raw.push_back(filters[y % filters.size()]);
+    for (std::size_t i = 0; i < rowBytes; ++i) {
+      state = state * 1664525U + 1013904223U;
+      raw.push_back(static_cast<std::uint8_t>((state >> 29) * 37));
+    }
+  }
+  return raw;
+}
+
+TEST(PngDecoding, OneCallPathGivesTheRowDecodersPixelsAndErrors) {
+  struct Case {
+    std::string name;
+    Bytes file;
+    bool inOneCall;  // whether the one-call path should take the file
+    bool refused = false;
+  };
+  std::vector<Case> cases;
+  constexpr std::uint32_t kRows = 32;
+  const Bytes allFilters{0, 1, 2, 3, 4};
+  for (const std::uint8_t colorType : {2, 6}) {
+    const std::size_t channels = colorType == 6 ? 4 : 3;
+    for (const std::uint32_t w : {1U, 5U, 13U}) {
+      const std::string layout = "type " + std::to_string(colorType) + " width " + std::to_string(w) + ": ";
+      const std::size_t rowBytes = channels * w;
+      const auto png = [&](const Bytes& stream, std::size_t piece = 1 << 20, const Bytes& between = {}) {
+        return PngAround(w, kRows, colorType, 8, 0, stream, piece, between);
+      };
+      for (const std::uint8_t f : allFilters) {
+        cases.push_back(
+            {layout + "filter " + std::to_string(f), png(Deflate(RawRows(kRows, rowBytes, {f}))), true});
+      }
+      const Bytes raw = RawRows(kRows, rowBytes, allFilters);
+      const Bytes stream = Deflate(raw);
+      cases.push_back({layout + "every filter", png(stream), true});
+      cases.push_back(
+          {layout + "IDATs of 7 bytes and an empty one", png(stream, 7, Chunk("IDAT", {})), true});
+      cases.push_back({layout + "stored blocks", png(Deflate(raw, 0)), true});
+      Bytes trailing = stream;
+      trailing.insert(trailing.end(), {1, 2, 3});
+      cases.push_back({layout + "bytes after the stream", png(trailing), true});
+      cases.push_back(
+          {layout + "a chunk after the whole stream, then a stray IDAT",
+           png(stream, stream.size(), Join(Chunk("tEXt", Bytes{'a', 0, 'b'}), Chunk("IDAT", {1}))), true});
+      // Files the one-call path leaves to the row decoder, which accepts or refuses them its way.
+      cases.push_back({layout + "fixed codes", png(Deflate(raw, 6, Z_FIXED)), false});
+      Bytes badChecksum = stream;
+      badChecksum.back() ^= 1;
+      cases.push_back({layout + "wrong checksum", png(badChecksum), false});
+      cases.push_back(
+          {layout + "one row too many", png(Deflate(RawRows(kRows + 1, rowBytes, allFilters))), false});
+      cases.push_back(
+          {layout + "one row too few", png(Deflate(RawRows(kRows - 1, rowBytes, allFilters))), false, true});
+      cases.push_back(
+          {layout + "unknown filter", png(Deflate(RawRows(kRows, rowBytes, {0, 1, 2, 5}))), false, true});
+      cases.push_back({layout + "a chunk inside the stream",
+                       png(stream, 9, Chunk("tEXt", Bytes{'a', 0, 'b'})), false, true});
+      Bytes garbled = stream;
+      garbled[garbled.size() / 2] ^= 0x5A;
+      cases.push_back({layout + "garbled stream", png(garbled), false, true});
+      Bytes dictionary = stream;
+      dictionary[1] = static_cast<std::uint8_t>((dictionary[1] & 0xC0) | 0x20);
+      dictionary[1] = static_cast<std::uint8_t>(dictionary[1] + (31 - (dictionary[0] * 256 + dictionary[1]) % 31) % 31);
+      cases.push_back({layout + "preset dictionary", png(dictionary), false, true});
+      Bytes cut = png(stream);
+      cut.resize(33 + 8 + stream.size() / 2);
+      cases.push_back({layout + "cut inside the stream", cut, false, true});
+    }
+  }
+  // Other layouts always go row by row.
+  const RgbImage noise = Noise(9, 5);
+  Bytes grey(noise.rgb.begin(), noise.rgb.begin() + 45);
+  cases.push_back({"grey", fx::EncodePng(9, 5, 0, grey), false});
+  cases.push_back(
+      {"indexed", fx::EncodePng(2, 1, 3, Bytes{0, 1}, 8, {{1, 2, 3, 255}, {4, 5, 6, 255}}), false});
+  cases.push_back({"16-bit", PngAround(3, 2, 2, 16, 0, Deflate(RawRows(2, 18, {1})), 1 << 20), false});
+  cases.push_back({"interlaced", fx::EncodePng(9, 5, 2, noise.rgb, 8, {}, {}, 1), false});
+
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::string rowsError;
+    std::string fastError;
+    PngPicture rows;
+    PngPicture fast;
+    bool inOneCall = false;
+    try {
+      rows = detail::DecodePngVia(c.file, {}, detail::PngPath::RowsOnly);
+    } catch (const Error& e) {
+      rowsError = e.what();
+    }
+    try {
+      fast = detail::DecodePngVia(c.file, {}, detail::PngPath::Any, &inOneCall);
+    } catch (const Error& e) {
+      fastError = e.what();
+    }
+    EXPECT_EQ(inOneCall, c.inOneCall);
+    EXPECT_EQ(fastError, rowsError);
+    EXPECT_EQ(!rowsError.empty(), c.refused) << rowsError;
+    EXPECT_EQ(fast.colorType, rows.colorType);
+    EXPECT_EQ(fast.image.width, rows.image.width);
+    EXPECT_EQ(fast.image.height, rows.image.height);
+    EXPECT_EQ(fast.image.rgb, rows.image.rgb);
+    EXPECT_EQ(fast.image.alpha, rows.image.alpha);
   }
 }
 
