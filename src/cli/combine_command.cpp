@@ -88,6 +88,8 @@ int RunCombine(const CombineState& state) {
   return result.outcome == RunOutcome::Succeeded ? 0 : 1;
 }
 
+static_assert(combiner::kSlotCount == 6, "the texts below say six bins");
+
 SubcommandAction Setup(CLI::App& app) {
   auto state = std::make_shared<CombineState>();
   AddOutput(app, state->output)->required();

@@ -52,7 +52,7 @@ int ToText(const CursorArgs& args) {
   const std::vector<std::uint8_t> raw = ReadFileBytesUpTo(args.toText, kMiB, "Can't open " + args.toText);
   if (raw.size() != cursor::kCursorFileSize) {
     throw Error(args.toText + " is not a cursor file: it holds " + std::to_string(raw.size()) +
-                " bytes, a cursor file 256");
+                " bytes, a cursor file " + std::to_string(cursor::kCursorFileSize));
   }
   cursor::CursorBytes bytes{};
   std::copy(raw.begin(), raw.end(), bytes.begin());
@@ -69,7 +69,9 @@ SubcommandAction Setup(CLI::App& app) {
                               "cursor text to import: after every x or X two hex digits give the next byte")
                    ->type_name("TEXT")
                    ->check(CLI::ExistingFile);
-  auto* to = app.add_option("--to-text", args->toText, "cursor file (256 bytes) whose text is printed")
+  auto* to = app.add_option("--to-text", args->toText,
+                            "cursor file (" + std::to_string(cursor::kCursorFileSize) +
+                                " bytes) whose text is printed")
                  ->type_name("BIN")
                  ->check(CLI::ExistingFile);
   auto* out = AddOutput(app, args->output);

@@ -77,7 +77,8 @@ std::optional<std::string> FindCursorTextFault(std::u16string_view text) {
         return where + ": \"" + Utf16ToUtf8(value) + "\" is not a hexadecimal byte.";
       }
       if (++values > kCursorFileSize) {
-        return where + " holds value " + std::to_string(values) + "; a cursor holds 256 values.";
+        return where + " holds value " + std::to_string(values) + "; a cursor holds " +
+               std::to_string(kCursorFileSize) + " values.";
       }
       i += 2;
     }
@@ -91,7 +92,8 @@ std::optional<std::string> FindCursorTextFault(std::u16string_view text) {
     // A line feed at the very end closes the last line rather than opening another.
     const std::size_t lastLine = !text.empty() && text.back() == u'\n' ? lineNumber - 1 : lineNumber;
     return "The cursor text ends on line " + std::to_string(lastLine) + " after " + std::to_string(values) +
-           (values == 1 ? " value" : " values") + "; a cursor holds 256 values.";
+           (values == 1 ? " value" : " values") + "; a cursor holds " + std::to_string(kCursorFileSize) +
+           " values.";
   }
   return std::nullopt;
 }

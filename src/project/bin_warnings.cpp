@@ -5,12 +5,12 @@
 #include <cctype>
 #include <fstream>
 #include <string_view>
-#include <system_error>
 
 #include "base/bounded_read.h"
 #include "base/bytes.h"
 #include "base/error.h"
 #include "base/files.h"
+#include "base/folder_list.h"
 #include "bootloader/block_decode.h"
 #include "infoblock/bin_kinds.h"
 #include "output/output_names.h"
@@ -55,12 +55,10 @@ void CheckNames(const MakeBinInput& build, Warnings& warn) {
              "no kind takes this bin, its name must begin with one of " + kinds + hint +
                  ": it is left out of the image");
   }
-  std::error_code error;
-  for (const auto& entry : fs::directory_iterator(build.binFolder, error)) {
-    const std::string name = entry.path().filename().string();
-    if (entry.is_regular_file(error) && Lower(name).find(".bin") != std::string::npos &&
-        !IsBinFileName(name)) {
-      warn.Add(entry.path().string(), 0, name,
+  for (const FolderEntry& entry : ListFolder(build.binFolder).value_or(std::vector<FolderEntry>{})) {
+    if (!entry.isFolder && Lower(entry.name).find(".bin") != std::string::npos &&
+        !IsBinFileName(entry.name)) {
+      warn.Add((build.binFolder / entry.name).string(), 0, entry.name,
                "the bin folder lists only names that end in exactly \".bin\" once: this file is left out");
     }
   }

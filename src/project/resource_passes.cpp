@@ -31,6 +31,20 @@ constexpr int kPictureSetLimit = decltype(infoblock::SetTables::number)::kCapaci
 constexpr int kGifSetLimit = decltype(infoblock::SetTables::gif)::kCapacity - 1;
 static_assert(kPictureSetLimit == 15 && kGifSetLimit == 31, "stored projects rely on these limits");
 
+// The number a message states at its end ("... holds 16."), so that the texts of the full tables
+// are checked against the tables' sizes.
+constexpr int StatedSize(std::string_view text) {
+  int size = 0;
+  for (std::size_t i = text.rfind(' ') + 1; i < text.size() && text[i] != '.'; ++i) {
+    size = size * 10 + (text[i] - '0');
+  }
+  return size;
+}
+static_assert(StatedSize(kTooManyPictures) == infoblock::kMaxPictures &&
+                  StatedSize(kTooManySounds) == infoblock::kMaxSounds &&
+                  StatedSize(kTooManyCursors) == infoblock::kMaxCursors,
+              "the messages of the full tables state their sizes");
+
 SetKind SetKindOf(BinKind kind) {
   const std::string over = " is over than " + std::to_string(kPictureSetLimit);
   switch (kind) {

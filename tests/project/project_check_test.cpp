@@ -83,7 +83,7 @@ TEST(ProjectCheckTest, LenientRulesWarnWithFileAndLine) {
   EXPECT_EQ(Texts(CheckProject(Source("", "", {"80h#00:1,2,3", "82h#00:1,2"}), std::nullopt).findings), "");
 }
 
-// Errors say where they stand, as the CLI always did.
+// Errors say where they stand: the project file and the line of the command.
 TEST(ProjectCheckTest, ErrorsNameTheirLine) {
   const ProjectCheck number = CheckProject(Source("", "", {"82h#00:1,,3"}), std::nullopt);
   EXPECT_TRUE(number.HasErrors());
@@ -103,6 +103,8 @@ TEST(ProjectCheckTest, BinFolderWarnings) {
   WriteBytes(dir / "logo.bin", Pattern(4, 1));
   WriteBytes(dir / "picture-2.bin", Pattern(4, 1));
   WriteBytes(dir / "x.BIN", Pattern(4, 1));
+  WriteBytes(dir / "w.Bin", Pattern(4, 1));
+  WriteBytes(dir / ".x.bin.bak", Pattern(4, 1));
   WriteBytes(dir / "Picture-a.bin", Pattern(8, 1));
   WriteText(dir / "Picture-a-Addr.txt", Row(2, 2, 0, 4, "a") + "\r\n" + Row(2000, 2, 4, 4, "b"));
   WriteBytes(dir / "Font_C1_24.bin", Pattern(32 * 10, 1));
@@ -134,6 +136,9 @@ TEST(ProjectCheckTest, BinFolderWarnings) {
         "p.ini:27: warning: GIF set 5 does not exist (the bins make 0)"}) {
     EXPECT_NE(texts.find(expected), std::string::npos) << expected << "\n" << texts;
   }
+  // The folder is read like the bin folder itself: in name order, hidden files left out.
+  EXPECT_LT(texts.find("w.Bin: warning"), texts.find("x.BIN: warning")) << texts;
+  EXPECT_EQ(texts.find(".x.bin.bak"), std::string::npos) << texts;
   ASSERT_TRUE(check.image);
   const FlashBudget budget = BudgetOf(*check.image);
   EXPECT_EQ(budget.megabits, 128u);

@@ -8,6 +8,7 @@
 #include <QTreeWidget>
 
 #include "inspect/inspect_fixture.h"
+#include "support/find_child.h"
 #include "support/scripted_dialogs.h"
 
 namespace panelix {
@@ -23,7 +24,7 @@ TEST(InspectWindowTest, OpenShowsTablesPictureAndProblems) {
   test::ScriptedDialogs dialogs;
   ui::InspectWindow window(dialogs);
   dialogs.openAnswers.push_back(QString::fromStdString(path.string()));
-  window.findChild<QPushButton*>(QStringLiteral("BtnOpen"))->click();
+  test::FindChild<QPushButton>(window, "BtnOpen")->click();
   ASSERT_EQ(window.ListProblems()->count(), 1);
   EXPECT_EQ(window.ListProblems()->item(0)->text(), QStringLiteral("OK"));
   QTreeWidget* tree = window.TreeTables();
