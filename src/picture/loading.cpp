@@ -52,8 +52,9 @@ RgbImage LoadPictureBytes(std::span<const std::uint8_t> file, PictureKind kind, 
   RgbImage image;
   switch (kind) {
     case PictureKind::Png: {
-      image = TreatPngAlpha(DecodePng(file, limits), options.picture.format,
-                            ReadAlphaThreshold(options.alphaThreshold));
+      // The threshold is read first: an empty field is reported even for a damaged file.
+      const std::int32_t threshold = ReadAlphaThreshold(options.alphaThreshold);
+      image = TreatPngAlpha(DecodePng(file, limits), options.picture.format, threshold);
       break;
     }
     case PictureKind::Jpeg:
