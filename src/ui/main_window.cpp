@@ -31,6 +31,7 @@
 
 #include "picture/dither.h"
 #include "picture/folder_scan.h"
+#include "picture/look_ahead.h"
 #include "ui/radio_group.h"
 #include "ui/widgets.h"
 
@@ -87,17 +88,55 @@ class TForm1::Host final : public picture::RunHost {
     return true;
   }
 
+  // Loads the entry as the run always has, from a file decoded ahead when there is one, and has
+  // the entries after it decoded ahead meanwhile.
+  void LoadEntry(int index) override {
+    if (!m_ahead) {
+      RunHost::LoadEntry(index);
+      return;
+    }
+    SelectEntry(index);
+    const picture::ConvertOptions options = Options();
+    const std::string path = EntryText(index);
+    std::vector<std::string> wanted{path};
+    for (int i = index + 1; i < EntryCount() && wanted.size() <= m_depth; ++i) {
+      wanted.push_back(EntryText(i));
+    }
+    m_ahead->Ahead(wanted, options.limits);
+    if (picture::LoadDecodedPreview(CurrentPreview(), m_ahead->Take(path, options.limits), options)) {
+      PreviewChanged();
+    }
+  }
+
   // The decoder warnings gathered since the last call, one "path: text" line each.
   std::vector<std::string> TakeWarnings() { return std::exchange(m_warnings, {}); }
+
+  // Pictures decoded ahead of a run's steps; 0 decodes each one in its step.
+  void SetLookAheadDepth(std::size_t depth) {
+    m_ahead.reset();
+    m_depth = depth;
+    if (depth > 0) {
+      m_ahead = std::make_unique<picture::LookAhead>(depth);
+    }
+  }
+  // Forgets the pictures decoded ahead (the run is over).
+  void DropLookAhead() {
+    if (m_ahead) {
+      m_ahead->Drop();
+    }
+  }
 
  private:
   TForm1& m_w;
   std::vector<std::string> m_warnings;
+  std::size_t m_depth = 0;
+  std::unique_ptr<picture::LookAhead> m_ahead;
 };
 
 TForm1::TForm1(Dialogs& dialogs, QWidget* parent)
     : QMainWindow(parent), m_dialogs(dialogs), m_host(std::make_unique<Host>(*this)) {
   setObjectName(QStringLiteral("TForm1"));
+  m_host->SetLookAheadDepth(kLookAheadDepth);
   setWindowTitle(QStringLiteral("Panelix Tool V2.04  128K  Bmp ID two bytes"));
   m_folder = QDir::currentPath();
   if (!m_folder.endsWith(QLatin1Char('/'))) {
@@ -294,6 +333,10 @@ void TForm1::showEvent(QShowEvent* event) {
   FormShow();
 }
 
+void TForm1::SetLookAheadDepth(std::size_t depth) {
+  m_host->SetLookAheadDepth(depth);
+}
+
 void TForm1::SetRunDelays(int firstMs, int nextMs, int exitMs) {
   m_firstDelayMs = firstMs;
   m_nextDelayMs = nextMs;
@@ -455,6 +498,7 @@ void TForm1::StartRun(bool all) {
     try {
       m_run.BeginAll(*m_host);
     } catch (const std::exception& e) {
+      m_host->DropLookAhead();
       m_dialogs.Message(this, QString::fromStdString(e.what()));
       return;
     }
@@ -484,6 +528,7 @@ void TForm1::Timer1Timer() {
     m_timer1->start(m_nextDelayMs);
   }
   if (!more) {
+    m_host->DropLookAhead();
     ShowPictureWarnings();
   }
   m_steps.RunWaiting();
@@ -492,6 +537,7 @@ void TForm1::Timer1Timer() {
 void TForm1::BtnExitClick() {
   m_timer1->stop();
   m_exiting = true;
+  m_host->DropLookAhead();
   QThread::msleep(static_cast<unsigned long>(std::max(0, m_exitDelayMs)));
   close();
 }

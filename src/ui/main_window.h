@@ -40,6 +40,10 @@ class TForm1 : public QMainWindow {
   // Delays of a run's timer steps: the first step after firstMs, each further one after nextMs,
   // and the pause of the "Exit" button (500, 50 and 300 ms unless a test shortens them).
   void SetRunDelays(int firstMs, int nextMs, int exitMs = 300);
+  // How many pictures "All Convert" decodes on a thread of its own ahead of the picture it
+  // encodes (kLookAheadDepth unless a test changes it); 0 decodes each picture in its step.
+  static constexpr std::size_t kLookAheadDepth = 2;
+  void SetLookAheadDepth(std::size_t depth);
 
   // The window's current picture (what Image1 shows and the converters read).
   const picture::Preview& CurrentPreview() const { return m_preview; }

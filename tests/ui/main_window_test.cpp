@@ -429,6 +429,154 @@ TEST_F(MainWindowTest, ExitStopsTheRunBeforeItsNextPictureAndClosesTheWindow) {
   EXPECT_EQ(dialogs.messages, QStringList{QStringLiteral("Start to convert, please wait...")});
 }
 
+// What an "All Convert" run leaves behind.
+struct RunLeft {
+  Bytes bin;
+  Bytes list;
+  QString memo;
+  QStringList messages;
+  std::string preview;
+  bool binExists = false;
+  bool operator==(const RunLeft&) const = default;
+};
+
+// Pictures of several kinds, 5 x 3 so that a turn shows; p3.png has alpha, so its threshold
+// matters, and p1.jpg decodes with a warning.
+void SaveMixedPictures(const TempDir& dir) {
+  Grid grid(3, std::vector<std::uint32_t>(5));
+  for (std::size_t y = 0; y < 3; ++y) {
+    for (std::size_t x = 0; x < 5; ++x) {
+      grid[y][x] = static_cast<std::uint32_t>(0x30 * x + 0x2000 * y + 0x050000);
+    }
+  }
+  SavePicture(dir / "p0.bmp", grid, "BMP");
+  SavePicture(dir / "p1.jpg", grid, "JPG");
+  Bytes jpeg = ReadBytes(dir / "p1.jpg");
+  for (std::size_t i = 0; i + 1 < jpeg.size(); ++i) {
+    if (jpeg[i] == 0xFF && jpeg[i + 1] == 0xDA) {
+      jpeg.insert(jpeg.begin() + static_cast<std::ptrdiff_t>(i), {0x00, 0x00});
+      break;
+    }
+  }
+  WriteText(dir / "p1.jpg", std::string(jpeg.begin(), jpeg.end()));
+  SavePicture(dir / "p2.png", grid, "PNG");
+  QImage alpha(5, 3, QImage::Format_ARGB32);
+  for (int y = 0; y < 3; ++y) {
+    for (int x = 0; x < 5; ++x) {
+      alpha.setPixel(x, y, (static_cast<std::uint32_t>(40 * x + 20 * y) << 24) | 0x00000204u);
+    }
+  }
+  ASSERT_TRUE(alpha.save(Q(dir / "p3.png"), "PNG"));
+  SavePicture(dir / "p4.bmp", grid, "BMP");
+}
+
+class LookAheadTest : public MainWindowTest {
+ protected:
+  // Runs "All Convert" over the folder's pictures with depth pictures decoded ahead, the controls
+  // at their defaults; atStepEnd(k) acts when picture k is written, before the next is loaded.
+  RunLeft RunAll(std::size_t depth, const std::function<void(int)>& atStepEnd = {}) {
+    window.SetLookAheadDepth(depth);
+    Find<QComboBox>("ComboBox1")->setCurrentIndex(0);
+    Find<ui::RadioGroup>("RadioGroup2")->setProperty("itemIndex", 0);
+    Find<QLineEdit>("EditAPNG")->setText(QStringLiteral("150"));
+    Find<QCheckBox>("CheckBoxKZPng")->setChecked(false);
+    Choose(dir / "p0.bmp");
+    std::filesystem::remove(dir / "out.bin");
+    std::filesystem::remove(dir / "out-Addr.txt");
+    dialogs.messages.clear();
+    int written = 0;
+    const QMetaObject::Connection connection =
+        QObject::connect(Find<QProgressBar>("ProgressBar1"), &QProgressBar::valueChanged, [&](int value) {
+          if (value == 100 && atStepEnd) {
+            atStepEnd(written++);
+          }
+        });
+    dialogs.saveAnswers.push_back(Q(dir / "out.bin"));
+    RunToTheEnd("BtnMConvert");
+    QObject::disconnect(connection);
+    RunLeft left;
+    left.binExists = std::filesystem::exists(dir / "out.bin");
+    left.bin = ReadBytes(dir / "out.bin");
+    left.list = ReadBytes(dir / "out-Addr.txt");
+    left.memo = Find<QPlainTextEdit>("Memo1")->toPlainText();
+    left.messages = dialogs.messages;
+    left.preview = window.CurrentPreview().path;
+    return left;
+  }
+};
+
+TEST_F(LookAheadTest, DecodingAheadLeavesWhatTheStepsLeft) {
+  SaveMixedPictures(dir);
+  const RunLeft plain = RunAll(0);
+  EXPECT_TRUE(plain.binExists);
+  EXPECT_EQ(plain.messages.size(), 3);  // start, "Convert ok", the JPEG's warning
+  EXPECT_EQ(plain.memo.count(QLatin1Char('\n')), 4);
+  EXPECT_EQ(RunAll(1), plain);
+  EXPECT_EQ(RunAll(2), plain);
+
+  // A damaged picture in the middle ends both runs at the same step.
+  WriteText(dir / "p2.png", "\x89PNG but no more");
+  const RunLeft failed = RunAll(0);
+  EXPECT_FALSE(failed.binExists);
+  EXPECT_TRUE(failed.memo.endsWith(QStringLiteral("Fail to convert ") + Q(dir / "p2.png")));
+  EXPECT_EQ(RunAll(2), failed);
+}
+
+TEST_F(LookAheadTest, ControlsAndTheListChangedDuringTheRunActAsWithoutIt) {
+  SaveMixedPictures(dir);
+  // After picture 0: another format and threshold; after 1: a quarter turn, and the entry just
+  // written moves down, so the run takes it again; after 3: "aRGB PNG" ticked.
+  const auto change = [this](int written) {
+    if (written == 0) {
+      Find<QComboBox>("ComboBox1")->setCurrentIndex(2);
+      Find<QLineEdit>("EditAPNG")->setText(QStringLiteral("70"));
+    } else if (written == 1) {
+      Find<ui::RadioGroup>("RadioGroup2")->setProperty("itemIndex", 1);
+      Click("BtnBmpDown");
+    } else if (written == 3) {
+      Find<QCheckBox>("CheckBoxKZPng")->setChecked(true);
+    }
+  };
+  const RunLeft plain = RunAll(0, change);
+  EXPECT_TRUE(plain.binExists);
+  EXPECT_NE(plain.bin, RunAll(0).bin);
+  EXPECT_EQ(plain.memo.count(Q(dir / "p1.jpg")), 2);
+  EXPECT_EQ(RunAll(2, change), plain);
+}
+
+TEST_F(LookAheadTest, ClosingTheWindowDuringARunEndsItsWorkCleanly) {
+  Grid big(300, std::vector<std::uint32_t>(400));
+  for (std::size_t y = 0; y < big.size(); ++y) {
+    for (std::size_t x = 0; x < big[y].size(); ++x) {
+      big[y][x] = static_cast<std::uint32_t>(x * 131 + y * 7919);
+    }
+  }
+  for (int i = 0; i < 6; ++i) {
+    SavePicture(dir / ("p" + std::to_string(i) + ".png"), big, "PNG");
+  }
+  for (int rowsWritten : {1, 2, 4}) {
+    SCOPED_TRACE(rowsWritten);
+    auto own = std::make_unique<ui::TForm1>(dialogs);
+    own->SetRunDelays(0, 20, 0);
+    dialogs.openAnswers.push_back(Q(dir / "p0.png"));
+    test::FindChild<QPushButton>(*own, "BtnInputPicture")->click();
+    dialogs.saveAnswers.push_back(Q(dir / "out.bin"));
+    test::FindChild<QPushButton>(*own, "BtnMConvert")->click();
+    const auto* memo = test::FindChild<QPlainTextEdit>(*own, "Memo1");
+    ASSERT_TRUE(WaitFor([&] {
+      return (!memo->toPlainText().isEmpty() && memo->blockCount() >= rowsWritten) || !own->Run().Running();
+    }));
+    ASSERT_TRUE(own->Run().Running()) << memo->toPlainText().toStdString();
+    own.reset();
+    EXPECT_FALSE(std::filesystem::exists(dir / "out.bin"));
+  }
+  std::size_t files = 0;
+  for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(dir.Path())) {
+    ++files;
+  }
+  EXPECT_EQ(files, 6U);  // the pictures, no temporary bin left
+}
+
 // The window's "All Convert" and `panelix picture` write the same bytes for the same settings.
 TEST_F(MainWindowTest, AllConvertWritesWhatTheCliWritesForEveryFormat) {
   SavePicture(dir / "a.bmp", {{0xFF0000, 0x123456, 0x000000}, {0xFFFFFF, 0x808080, 0x0A0B0C}}, "BMP");
