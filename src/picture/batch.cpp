@@ -12,10 +12,53 @@
 #include "output/address_list.h"
 #include "output/bin_writer.h"
 #include "output/output_names.h"
+#include "picture/decode_checks.h"
 #include "picture/encoders.h"
 #include "picture/loading.h"
 
 namespace panelix::picture {
+
+namespace {
+
+// The common case without a whole picture in memory: a PNG that the one-call path reads, neither
+// turned nor dithered nor encoded as 4-4-4-4, is alpha-treated and encoded row by row while each row
+// is in cache. The bytes and the errors are those of the usual way; false (nothing done) for any
+// other file, which then goes the usual way.
+bool ConvertPngByRow(std::span<const std::uint8_t> file, const ConvertOptions& options,
+                     ConvertedPicture& result) {
+  std::int32_t threshold = 0;
+  try {
+    threshold = ReadAlphaThreshold(options.alphaThreshold);
+  } catch (const Error&) {
+    // The usual way reports it in its own order.
+    return false;
+  }
+  std::optional<RowEncoder> encoder;
+  const PixelFormat format = options.picture.format;
+  const bool decoded = detail::DecodePngByRow(
+      file, options.limits,
+      [&](std::int32_t width, std::int32_t height) {
+        CheckedEncodedSize(width, height, format, options.picture.rowPadding);
+        result.width = width;
+        result.height = height;
+        encoder.emplace(width, height, options.picture);
+      },
+      [&](std::int32_t y, const std::uint8_t* rgb, const std::uint8_t* alpha) {
+        if (alpha != nullptr) {
+          // The row buffer is the decoder's own; treating it in place is what the usual way does to
+          // the whole picture.
+          TreatAlphaPixels(const_cast<std::uint8_t*>(rgb), alpha, static_cast<std::size_t>(result.width),
+                           format, threshold);
+        }
+        encoder->Row(y, rgb);
+      });
+  if (decoded) {
+    result.bytes = encoder->Take();
+  }
+  return decoded;
+}
+
+}  // namespace
 
 ConvertedPicture ConvertPictureFile(const std::string& path, const ConvertOptions& options) {
   const PictureKind kind = ClassifyPicture(path);
@@ -24,6 +67,13 @@ ConvertedPicture ConvertPictureFile(const std::string& path, const ConvertOption
   }
   const auto file = ReadPictureFile(path, options);
   const Rotation rotation = options.picture.rotation;
+  if (kind == PictureKind::Png && rotation == Rotation::None && options.picture.dither == Dither::None &&
+      !EncodesAsArgb4444(kind, options)) {
+    ConvertedPicture result;
+    if (ConvertPngByRow(file, options, result)) {
+      return result;
+    }
+  }
   if (EncodesAsArgb4444(kind, options)) {
     // Decode once and use the file's pixels both for the picture and for the 4-4-4-4 encoding.
     const PngPicture png = DecodePng(file, options.limits);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 
@@ -20,5 +21,17 @@ enum class PngPath { Any, RowsOnly };
 // *inOneCall, when given, tells whether the one-call path decoded the file.
 PngPicture DecodePngVia(std::span<const std::uint8_t> file, const DecodeLimits& limits, PngPath path,
                         bool* inOneCall = nullptr);
+
+// A PNG that the one-call path reads, handed over row by row instead of as a whole picture: after
+// the checks DecodePng makes (and throws for, in the same words), start(width, height) is called,
+// then row(y, rgb, alpha) for y = 0 .. height-1 in order with the row's pixels, 3 bytes each, and
+// its alpha (nullptr for a file without alpha); the row is the caller's to change until the next
+// call. These
+// are the pixels DecodePng gives. Returns false, having called neither, when the file needs the row
+// decoder: DecodePng is then the way to read it.
+using PngStartFn = std::function<void(std::int32_t width, std::int32_t height)>;
+using PngRowFn = std::function<void(std::int32_t y, std::uint8_t* rgb, const std::uint8_t* alpha)>;
+bool DecodePngByRow(std::span<const std::uint8_t> file, const DecodeLimits& limits, const PngStartFn& start,
+                    const PngRowFn& row);
 
 }  // namespace panelix::picture::detail

@@ -44,6 +44,24 @@ void Report(const ProgressFn& progress, std::int64_t done, std::int64_t total) {
   }
 }
 
+// Writes one output row from source row row (w pixels): pixel(at, k, source) writes output pixel
+// k, mirrored when mirrorX; the padding bytes after the data are 0xFF.
+template <typename PixelFn>
+void EncodeRow(const std::uint8_t* row, std::size_t n, bool mirrorX, const RowLayout& layout,
+               std::uint8_t* at, PixelFn pixel) {
+  // Two loops instead of a choice per pixel keep the common unmirrored row tight.
+  if (mirrorX) {
+    for (std::size_t k = 0; k < n; ++k) {
+      pixel(at, k, row + 3 * (n - 1 - k));
+    }
+  } else {
+    for (std::size_t k = 0; k < n; ++k) {
+      pixel(at, k, row + 3 * k);
+    }
+  }
+  std::fill(at + layout.data, at + layout.data + layout.padding, std::uint8_t{0xFF});
+}
+
 // Walks output rows and pixels with mirroring; pixel(row, k, source) writes output pixel k of the
 // row that starts at row. Padding bytes after each row's data are 0xFF.
 template <typename PixelFn>
@@ -58,23 +76,57 @@ std::vector<std::uint8_t> EncodeRows(const RgbImage& picture, const PictureOptio
   for (std::int32_t j = 0; j < h; ++j) {
     const std::int32_t y = options.mirrorY ? h - 1 - j : j;
     const std::uint8_t* row = picture.rgb.data() + 3 * picture.PixelIndex(0, y);
-    // Two loops instead of a choice per pixel keep the common unmirrored row tight.
-    const auto n = static_cast<std::size_t>(w);
-    if (options.mirrorX) {
-      for (std::size_t k = 0; k < n; ++k) {
-        pixel(at, k, row + 3 * (n - 1 - k));
-      }
-    } else {
-      for (std::size_t k = 0; k < n; ++k) {
-        pixel(at, k, row + 3 * k);
-      }
-    }
-    at += layout.data;
-    std::fill(at, at + layout.padding, std::uint8_t{0xFF});
-    at += layout.padding;
+    EncodeRow(row, static_cast<std::size_t>(w), options.mirrorX, layout, at, pixel);
+    at += layout.data + layout.padding;
     Report(progress, j + 1, h);
   }
   return out;
+}
+
+// The pixel writers. R5G6B5 stores (first>>3)<<11 | (G>>2)<<5 | last>>3 little-endian, with first
+// and last the channels the order puts there.
+template <int First, int Last>
+struct R5G6B5Pixel {
+  void operator()(std::uint8_t* row, std::size_t k, const std::uint8_t* p) const {
+    const unsigned value = (static_cast<unsigned>(p[First] >> 3) << 11) |
+                           (static_cast<unsigned>(p[1] >> 2) << 5) | static_cast<unsigned>(p[Last] >> 3);
+    row[2 * k] = static_cast<std::uint8_t>(value & 0xFF);
+    row[2 * k + 1] = static_cast<std::uint8_t>(value >> 8);
+  }
+};
+
+template <int First, int Last>
+struct R8G8B8Pixel {
+  void operator()(std::uint8_t* row, std::size_t k, const std::uint8_t* p) const {
+    row[3 * k] = p[First];
+    row[3 * k + 1] = p[1];
+    row[3 * k + 2] = p[Last];
+  }
+};
+
+// Sets the bit of a black pixel; the row starts zeroed.
+struct BlackWhitePixel {
+  void operator()(std::uint8_t* row, std::size_t k, const std::uint8_t* p) const {
+    if (p[0] == 0 && p[1] == 0 && p[2] == 0) {
+      row[k / 8] |= static_cast<std::uint8_t>(0x80U >> (k % 8));
+    }
+  }
+};
+
+// Calls use(pixel) with the pixel writer of the options' format and channel order, for a plain
+// (undithered) encoding. "RGB" puts R first in R5G6B5 and last (B, G, R) in R8G8B8.
+template <typename Use>
+decltype(auto) WithPixelWriter(const PictureOptions& options, Use use) {
+  const bool bgr = options.order == ChannelOrder::Bgr;
+  switch (options.format) {
+    case PixelFormat::R8G8B8:
+      return bgr ? use(R8G8B8Pixel<0, 2>{}) : use(R8G8B8Pixel<2, 0>{});
+    case PixelFormat::BlackWhite:
+      return use(BlackWhitePixel{});
+    case PixelFormat::R5G6B5:
+      break;
+  }
+  return bgr ? use(R5G6B5Pixel<2, 0>{}) : use(R5G6B5Pixel<0, 2>{});
 }
 
 }  // namespace
@@ -104,40 +156,19 @@ std::vector<std::uint8_t> EncodeR5G6B5(const RgbImage& picture, const PictureOpt
     plain.dither = Dither::None;
     return EncodeR5G6B5(DitherPicture(picture, DitherTarget::R5G6B5, options.dither), plain, progress);
   }
-  // One loop per channel order, so the pixel loop carries no choice.
-  const auto encode = [&](auto firstChannel, auto lastChannel) {
-    static constexpr int first = decltype(firstChannel)::value;
-    static constexpr int last = decltype(lastChannel)::value;
-    return EncodeRows(picture, options, PixelFormat::R5G6B5, progress,
-                      [](std::uint8_t* row, std::size_t k, const std::uint8_t* p) {
-                        const unsigned value = (static_cast<unsigned>(p[first] >> 3) << 11) |
-                                               (static_cast<unsigned>(p[1] >> 2) << 5) |
-                                               static_cast<unsigned>(p[last] >> 3);
-                        row[2 * k] = static_cast<std::uint8_t>(value & 0xFF);
-                        row[2 * k + 1] = static_cast<std::uint8_t>(value >> 8);
-                      });
-  };
-  using Red = std::integral_constant<int, 0>;
-  using Blue = std::integral_constant<int, 2>;
-  return options.order == ChannelOrder::Bgr ? encode(Blue{}, Red{}) : encode(Red{}, Blue{});
+  PictureOptions plain = options;
+  plain.format = PixelFormat::R5G6B5;
+  return WithPixelWriter(
+      plain, [&](auto pixel) { return EncodeRows(picture, options, PixelFormat::R5G6B5, progress, pixel); });
 }
 
 std::vector<std::uint8_t> EncodeR8G8B8(const RgbImage& picture, const PictureOptions& options,
                                        const ProgressFn& progress) {
   // "RGB" stores B, G, R (the value 0xRRGGBB little-endian); "BGR" stores R, G, B.
-  const auto encode = [&](auto firstChannel, auto lastChannel) {
-    static constexpr int first = decltype(firstChannel)::value;
-    static constexpr int last = decltype(lastChannel)::value;
-    return EncodeRows(picture, options, PixelFormat::R8G8B8, progress,
-                      [](std::uint8_t* row, std::size_t k, const std::uint8_t* p) {
-                        row[3 * k] = p[first];
-                        row[3 * k + 1] = p[1];
-                        row[3 * k + 2] = p[last];
-                      });
-  };
-  using Red = std::integral_constant<int, 0>;
-  using Blue = std::integral_constant<int, 2>;
-  return options.order == ChannelOrder::Bgr ? encode(Red{}, Blue{}) : encode(Blue{}, Red{});
+  PictureOptions plain = options;
+  plain.format = PixelFormat::R8G8B8;
+  return WithPixelWriter(
+      plain, [&](auto pixel) { return EncodeRows(picture, options, PixelFormat::R8G8B8, progress, pixel); });
 }
 
 std::vector<std::uint8_t> EncodeBlackWhite(const RgbImage& picture, const PictureOptions& options,
@@ -149,12 +180,7 @@ std::vector<std::uint8_t> EncodeBlackWhite(const RgbImage& picture, const Pictur
                             progress);
   }
   // The buffer starts zeroed, so only the bits of black pixels are set.
-  return EncodeRows(picture, options, PixelFormat::BlackWhite, progress,
-                    [](std::uint8_t* row, std::size_t k, const std::uint8_t* p) {
-                      if (p[0] == 0 && p[1] == 0 && p[2] == 0) {
-                        row[k / 8] |= static_cast<std::uint8_t>(0x80U >> (k % 8));
-                      }
-                    });
+  return EncodeRows(picture, options, PixelFormat::BlackWhite, progress, BlackWhitePixel{});
 }
 
 std::vector<std::uint8_t> EncodePicture(const RgbImage& picture, const PictureOptions& options,
@@ -168,6 +194,26 @@ std::vector<std::uint8_t> EncodePicture(const RgbImage& picture, const PictureOp
       break;
   }
   return EncodeR5G6B5(picture, options, progress);
+}
+
+RowEncoder::RowEncoder(std::int32_t width, std::int32_t height, const PictureOptions& options)
+    : m_width(width), m_height(height), m_mirrorX(options.mirrorX), m_mirrorY(options.mirrorY) {
+  const RowLayout layout = Layout(width, options.format, options.rowPadding);
+  m_data = layout.data;
+  m_padding = layout.padding;
+  m_bytes.resize(static_cast<std::size_t>(EncodedSize(width, height, options.format, options.rowPadding)));
+  m_encode = WithPixelWriter(options, [](auto pixel) -> EncodeFn {
+    return [](const std::uint8_t* row, std::size_t n, bool mirrorX, std::size_t data, std::size_t padding,
+              std::uint8_t* at) {
+      EncodeRow(row, n, mirrorX, RowLayout{data, padding}, at, decltype(pixel){});
+    };
+  });
+}
+
+void RowEncoder::Row(std::int32_t y, const std::uint8_t* rgb) {
+  const std::int32_t j = m_mirrorY ? m_height - 1 - y : y;
+  m_encode(rgb, static_cast<std::size_t>(m_width), m_mirrorX, m_data, m_padding,
+           m_bytes.data() + static_cast<std::size_t>(j) * (m_data + m_padding));
 }
 
 std::vector<std::uint8_t> EncodeArgb4444(const PngPicture& png, const RgbImage& preview,

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <exception>
+#include <utility>
 #include <vector>
 
 #include "base/progress.h"
@@ -49,6 +50,29 @@ std::vector<std::uint8_t> EncodeR8G8B8(const RgbImage& picture, const PictureOpt
 // (R = G = B = 0); unused low bits of a row's last byte are 0. The channel order is ignored.
 std::vector<std::uint8_t> EncodeBlackWhite(const RgbImage& picture, const PictureOptions& options,
                                            const ProgressFn& progress = NoProgress);
+
+// Encodes a picture row by row, in any row order, into the bytes EncodePicture writes for it without
+// dithering (options.dither is not applied). Each source row y (3 bytes per pixel) goes to the
+// output row options.mirrorY puts it at.
+class RowEncoder {
+ public:
+  RowEncoder(std::int32_t width, std::int32_t height, const PictureOptions& options);
+  void Row(std::int32_t y, const std::uint8_t* rgb);
+  // The encoded picture, once every row has been given.
+  std::vector<std::uint8_t> Take() { return std::move(m_bytes); }
+
+ private:
+  using EncodeFn = void (*)(const std::uint8_t* row, std::size_t n, bool mirrorX, std::size_t data,
+                            std::size_t padding, std::uint8_t* at);
+  std::int32_t m_width;
+  std::int32_t m_height;
+  bool m_mirrorX;
+  bool m_mirrorY;
+  std::size_t m_data = 0;
+  std::size_t m_padding = 0;
+  EncodeFn m_encode = nullptr;
+  std::vector<std::uint8_t> m_bytes;
+};
 
 // The encoder options.format chooses.
 std::vector<std::uint8_t> EncodePicture(const RgbImage& picture, const PictureOptions& options,

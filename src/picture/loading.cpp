@@ -14,16 +14,10 @@ std::int32_t ReadAlphaThreshold(const std::string& text) {
   return std::min(StrToInt(text), 255);
 }
 
-RgbImage TreatPngAlpha(PngPicture png, PixelFormat format, std::int32_t threshold) {
-  if (!png.image.HasAlpha()) {
-    return std::move(png.image);
-  }
-  RgbImage out = std::move(png.image);
-  const std::vector<std::uint8_t> alpha = std::move(out.alpha);
-  out.alpha.clear();
-  const std::size_t pixels = alpha.size();
+void TreatAlphaPixels(std::uint8_t* rgb, const std::uint8_t* alpha, std::size_t pixels, PixelFormat format,
+                      std::int32_t threshold) {
   for (std::size_t i = 0; i < pixels; ++i) {
-    std::uint8_t* p = out.rgb.data() + 3 * i;
+    std::uint8_t* p = rgb + 3 * i;
     if (alpha[i] <= threshold) {
       p[0] = p[1] = p[2] = 0;
     } else if (format == PixelFormat::R5G6B5) {
@@ -39,6 +33,16 @@ RgbImage TreatPngAlpha(PngPicture png, PixelFormat format, std::int32_t threshol
       p[2] |= 2;
     }
   }
+}
+
+RgbImage TreatPngAlpha(PngPicture png, PixelFormat format, std::int32_t threshold) {
+  if (!png.image.HasAlpha()) {
+    return std::move(png.image);
+  }
+  RgbImage out = std::move(png.image);
+  const std::vector<std::uint8_t> alpha = std::move(out.alpha);
+  out.alpha.clear();
+  TreatAlphaPixels(out.rgb.data(), alpha.data(), alpha.size(), format, threshold);
   return out;
 }
 

@@ -40,6 +40,10 @@ std::vector<std::uint8_t> ReadPictureFile(const std::string& path, const Convert
 // the tests' sake). threshold is already clamped to 255.
 RgbImage TreatPngAlpha(PngPicture png, PixelFormat format, std::int32_t threshold);
 
+// The same treatment of pixels rgb (3 bytes each) by their alpha, in place.
+void TreatAlphaPixels(std::uint8_t* rgb, const std::uint8_t* alpha, std::size_t pixels, PixelFormat format,
+                      std::int32_t threshold);
+
 // Reads the threshold field as LoadPicture does: ConversionError for an empty or non-numeric
 // text, values above 255 become 255.
 std::int32_t ReadAlphaThreshold(const std::string& text);

@@ -191,129 +191,153 @@ bool Unfilter(std::uint8_t filter, std::uint8_t* out, const std::uint8_t* in, co
   }
 }
 
-// Decodes a file of the common layout into png; false when the file is not of that layout or this
-// path cannot read it exactly as the row decoder would.
-bool DecodeInOneCall(const spng_ihdr& ihdr, const ChunkWalk& walk, PngPicture& png) {
-  if (ihdr.bit_depth != 8 || ihdr.interlace_method != 0 || (ihdr.color_type != 2 && ihdr.color_type != 6) ||
-      walk.firstRun.empty()) {
-    return false;
-  }
-  const bool hasAlpha = ihdr.color_type == 6;
-  const std::size_t channels = hasAlpha ? 4 : 3;
-  const std::size_t width = ihdr.width;
-  const std::size_t height = ihdr.height;
-  const std::size_t rowBytes = channels * width;
-  const std::size_t stride = rowBytes + 1;
-  try {
-    // The zlib stream of the run, in one piece.
-    std::span<const std::uint8_t> stream = walk.firstRun.front();
-    std::unique_ptr<std::uint8_t[]> joined;
-    if (walk.firstRun.size() > 1) {
-      std::size_t total = 0;
-      for (const auto& part : walk.firstRun) {
-        total += part.size();
-      }
-      joined.reset(new std::uint8_t[total]);
-      std::size_t at = 0;
-      for (const auto& part : walk.firstRun) {
-        std::memcpy(joined.get() + at, part.data(), part.size());
-        at += part.size();
-      }
-      stream = {joined.get(), total};
-    }
-    // A first block of the fixed codes is left to the row decoder: the one-call inflater reads the
-    // codes those blocks reserve (lengths 286 and 287, distances 30 and 31) instead of refusing them.
-    if (stream.size() < 3 || ((stream[2] >> 1) & 3) == 1) {
+// The image data of a file of the common layout, inflated in one call with every row's filter type
+// known; rows are unfiltered in place as they are walked.
+class OneCallImage {
+ public:
+  // Inflates the first run of IDAT chunks; false when the file is not of the common layout or this
+  // path cannot read it exactly as the row decoder would.
+  bool Inflate(const spng_ihdr& ihdr, const ChunkWalk& walk) {
+    if (ihdr.bit_depth != 8 || ihdr.interlace_method != 0 || (ihdr.color_type != 2 && ihdr.color_type != 6) ||
+        walk.firstRun.empty()) {
       return false;
     }
-    std::unique_ptr<libdeflate_decompressor, DeflateFree> inflater(libdeflate_alloc_decompressor());
-    if (!inflater) {
-      return false;
-    }
-    // Filled whole or refused: the stream must end, its checksum included, exactly here.
-    std::unique_ptr<std::uint8_t[]> raw(new std::uint8_t[height * stride]);
-    if (libdeflate_zlib_decompress(inflater.get(), stream.data(), stream.size(), raw.get(), height * stride,
-                                   nullptr) != LIBDEFLATE_SUCCESS) {
-      return false;
-    }
-    joined.reset();
-    PngPicture out;
-    out.colorType = ihdr.color_type;
-    out.image = MakeRgbImage(static_cast<std::int32_t>(width), static_cast<std::int32_t>(height));
-    if (hasAlpha) {
-      out.image.alpha.resize(width * height);
-    }
-    const std::vector<std::uint8_t> zeros(rowBytes, 0);
-    for (std::size_t y = 0; y < height; ++y) {
-      std::uint8_t* row = raw.get() + y * stride;
-      if (!hasAlpha) {
-        std::uint8_t* to = out.image.rgb.data() + y * rowBytes;
-        const std::uint8_t* above = y == 0 ? zeros.data() : to - rowBytes;
-        if (!Unfilter<3>(row[0], to, row + 1, above, rowBytes)) {
-          return false;
+    m_alpha = ihdr.color_type == 6;
+    m_width = ihdr.width;
+    m_height = ihdr.height;
+    m_rowBytes = (m_alpha ? 4 : 3) * m_width;
+    const std::size_t stride = m_rowBytes + 1;
+    try {
+      // The zlib stream of the run, in one piece.
+      std::span<const std::uint8_t> stream = walk.firstRun.front();
+      std::unique_ptr<std::uint8_t[]> joined;
+      if (walk.firstRun.size() > 1) {
+        std::size_t total = 0;
+        for (const auto& part : walk.firstRun) {
+          total += part.size();
         }
-        continue;
+        joined.reset(new std::uint8_t[total]);
+        std::size_t at = 0;
+        for (const auto& part : walk.firstRun) {
+          std::memcpy(joined.get() + at, part.data(), part.size());
+          at += part.size();
+        }
+        stream = {joined.get(), total};
       }
-      // RGBA rows are unfiltered in place (the row above stays whole for the next one), then split.
-      const std::uint8_t* above = y == 0 ? zeros.data() : row - stride + 1;
-      if (!Unfilter<4>(row[0], row + 1, row + 1, above, rowBytes)) {
+      // A first block of the fixed codes is left to the row decoder: the one-call inflater reads
+      // the codes those blocks reserve (lengths 286 and 287, distances 30 and 31) instead of
+      // refusing them.
+      if (stream.size() < 3 || ((stream[2] >> 1) & 3) == 1) {
         return false;
       }
-      const std::uint8_t* in = row + 1;
-      std::uint8_t* rgb = out.image.rgb.data() + 3 * width * y;
-      std::uint8_t* alpha = out.image.alpha.data() + width * y;
-      for (std::size_t x = 0; x < width; ++x) {
-        rgb[3 * x] = in[4 * x];
-        rgb[3 * x + 1] = in[4 * x + 1];
-        rgb[3 * x + 2] = in[4 * x + 2];
-        alpha[x] = in[4 * x + 3];
+      std::unique_ptr<libdeflate_decompressor, DeflateFree> inflater(libdeflate_alloc_decompressor());
+      if (!inflater) {
+        return false;
       }
+      // Filled whole or refused: the stream must end, its checksum included, exactly here.
+      m_raw.reset(new std::uint8_t[m_height * stride]);
+      if (libdeflate_zlib_decompress(inflater.get(), stream.data(), stream.size(), m_raw.get(),
+                                     m_height * stride, nullptr) != LIBDEFLATE_SUCCESS) {
+        return false;
+      }
+      for (std::size_t y = 0; y < m_height; ++y) {
+        if (m_raw[y * stride] > 4) {
+          return false;
+        }
+      }
+      m_zeros.assign(m_rowBytes, 0);
+      if (m_alpha) {
+        m_rgbRow.resize(3 * m_width);
+        m_alphaRow.resize(m_width);
+      }
+    } catch (const std::bad_alloc&) {
+      // The row decoder needs less memory; let it try.
+      return false;
     }
-    png = std::move(out);
     return true;
-  } catch (const std::bad_alloc&) {
-    // The row decoder needs less memory; let it try.
-    return false;
   }
-}
 
-}  // namespace
-
-namespace detail {
-
-PngPicture DecodePngVia(std::span<const std::uint8_t> file, const DecodeLimits& limits, PngPath path,
-                        bool* inOneCall) {
-  if (inOneCall != nullptr) {
-    *inOneCall = false;
+  // Calls row(y, rgb, alpha) for y = 0 .. height-1 in order, with the row's pixels (3 bytes each,
+  // the caller's to change) and its alpha (nullptr without alpha); both stay valid until the next
+  // call.
+  template <typename RowFn>
+  void ForEachRow(RowFn row) {
+    const std::size_t stride = m_rowBytes + 1;
+    for (std::size_t y = 0; y < m_height; ++y) {
+      std::uint8_t* filtered = m_raw.get() + y * stride;
+      std::uint8_t* pixels = filtered + 1;
+      // The row above stays whole, unfiltered in place, for the next row.
+      const std::uint8_t* above = y == 0 ? m_zeros.data() : pixels - stride;
+      if (!m_alpha) {
+        Unfilter<3>(filtered[0], pixels, pixels, above, m_rowBytes);
+        row(y, pixels, static_cast<const std::uint8_t*>(nullptr));
+        continue;
+      }
+      Unfilter<4>(filtered[0], pixels, pixels, above, m_rowBytes);
+      for (std::size_t x = 0; x < m_width; ++x) {
+        m_rgbRow[3 * x] = pixels[4 * x];
+        m_rgbRow[3 * x + 1] = pixels[4 * x + 1];
+        m_rgbRow[3 * x + 2] = pixels[4 * x + 2];
+        m_alphaRow[x] = pixels[4 * x + 3];
+      }
+      row(y, m_rgbRow.data(), static_cast<const std::uint8_t*>(m_alphaRow.data()));
+    }
   }
+
+  bool HasAlpha() const { return m_alpha; }
+  std::size_t Width() const { return m_width; }
+  std::size_t Height() const { return m_height; }
+
+ private:
+  bool m_alpha = false;
+  std::size_t m_width = 0;
+  std::size_t m_height = 0;
+  std::size_t m_rowBytes = 0;
+  std::unique_ptr<std::uint8_t[]> m_raw;
+  std::vector<std::uint8_t> m_zeros;
+  std::vector<std::uint8_t> m_rgbRow;
+  std::vector<std::uint8_t> m_alphaRow;
+};
+
+// A file opened for decoding: the header read and checked, the chunks walked.
+struct OpenedPng {
+  std::unique_ptr<spng_ctx, SpngFree> ctx;
+  spng_ihdr ihdr{};
+  ChunkWalk walk;
+};
+
+// Everything both paths check before the image data: the header, the limits, the CRCs, and that
+// the data can hold the pixels.
+OpenedPng Open(std::span<const std::uint8_t> file, const DecodeLimits& limits) {
+  OpenedPng png;
   // Every critical chunk's CRC is checked here, so the decoder skips its own checks of them and of
   // the zlib stream's checksum, which guards the same bytes.
-  std::unique_ptr<spng_ctx, SpngFree> ctx(spng_ctx_new(SPNG_CTX_IGNORE_ADLER32));
-  if (!ctx) {
+  png.ctx.reset(spng_ctx_new(SPNG_CTX_IGNORE_ADLER32));
+  if (!png.ctx) {
     Fail("out of memory");
   }
+  spng_ctx* ctx = png.ctx.get();
   // Ancillary chunks are not needed; keep their memory bounded for hostile files.
-  spng_set_chunk_limits(ctx.get(), 1 << 20, 1 << 22);
-  spng_set_crc_action(ctx.get(), SPNG_CRC_USE, SPNG_CRC_DISCARD);
-  Check(spng_set_png_buffer(ctx.get(), file.data(), file.size()));
-  Check(spng_set_image_limits(ctx.get(), static_cast<std::uint32_t>(limits.maxSide),
+  spng_set_chunk_limits(ctx, 1 << 20, 1 << 22);
+  spng_set_crc_action(ctx, SPNG_CRC_USE, SPNG_CRC_DISCARD);
+  Check(spng_set_png_buffer(ctx, file.data(), file.size()));
+  Check(spng_set_image_limits(ctx, static_cast<std::uint32_t>(limits.maxSide),
                               static_cast<std::uint32_t>(limits.maxSide)));
-  spng_ihdr ihdr{};
-  Check(spng_get_ihdr(ctx.get(), &ihdr));
-  detail::CheckDimensions(ihdr.width, ihdr.height, limits, "The PNG file");
-  const ChunkWalk walk = CheckChunks(file);
+  Check(spng_get_ihdr(ctx, &png.ihdr));
+  detail::CheckDimensions(png.ihdr.width, png.ihdr.height, limits, "The PNG file");
+  png.walk = CheckChunks(file);
   // Allocate only for pixels the file can hold.
-  if (DeclaredImageData(ihdr) > walk.imageData * kMaxDeflateRatio + kDeflateSlack) {
+  if (DeclaredImageData(png.ihdr) > png.walk.imageData * kMaxDeflateRatio + kDeflateSlack) {
     Fail(spng_strerror(SPNG_EIDAT_TOO_SHORT));
   }
+  return png;
+}
 
+// The row decoder: every layout, interlaced or not, row by row through the PNG library.
+PngPicture DecodeRows(OpenedPng& opened) {
+  spng_ctx* ctx = opened.ctx.get();
+  const spng_ihdr& ihdr = opened.ihdr;
   PngPicture png;
-  if (path == PngPath::Any && DecodeInOneCall(ihdr, walk, png)) {
-    if (inOneCall != nullptr) {
-      *inOneCall = true;
-    }
-    return png;
-  }
   png.colorType = ihdr.color_type;
   const bool hasAlpha = ihdr.color_type >= 4;
   png.image = MakeRgbImage(static_cast<std::int32_t>(ihdr.width), static_cast<std::int32_t>(ihdr.height));
@@ -321,7 +345,7 @@ PngPicture DecodePngVia(std::span<const std::uint8_t> file, const DecodeLimits& 
   // Rows are decoded one at a time straight into the picture (and, with alpha, split while the
   // row is in cache), so no second buffer of the whole picture is needed.
   const auto format = hasAlpha ? SPNG_FMT_RGBA8 : SPNG_FMT_RGB8;
-  Check(spng_decode_image(ctx.get(), nullptr, 0, format, SPNG_DECODE_PROGRESSIVE));
+  Check(spng_decode_image(ctx, nullptr, 0, format, SPNG_DECODE_PROGRESSIVE));
   const std::size_t width = ihdr.width;
   std::vector<std::uint8_t> rgba;
   if (hasAlpha) {
@@ -331,10 +355,10 @@ PngPicture DecodePngVia(std::span<const std::uint8_t> file, const DecodeLimits& 
   }
   for (;;) {
     spng_row_info row{};
-    Check(spng_get_row_info(ctx.get(), &row));
+    Check(spng_get_row_info(ctx, &row));
     const std::size_t y = row.row_num;
     if (!hasAlpha) {
-      const int status = spng_decode_row(ctx.get(), png.image.rgb.data() + 3 * width * y, 3 * width);
+      const int status = spng_decode_row(ctx, png.image.rgb.data() + 3 * width * y, 3 * width);
       if (status == SPNG_EOI) {
         break;
       }
@@ -342,7 +366,7 @@ PngPicture DecodePngVia(std::span<const std::uint8_t> file, const DecodeLimits& 
       continue;
     }
     std::uint8_t* in = rgba.data() + (ihdr.interlace_method != 0 ? 4 * width * y : 0);
-    const int status = spng_decode_row(ctx.get(), in, 4 * width);
+    const int status = spng_decode_row(ctx, in, 4 * width);
     if (status != SPNG_EOI) {
       Check(status);
     }
@@ -359,6 +383,53 @@ PngPicture DecodePngVia(std::span<const std::uint8_t> file, const DecodeLimits& 
     }
   }
   return png;
+}
+
+}  // namespace
+
+namespace detail {
+
+PngPicture DecodePngVia(std::span<const std::uint8_t> file, const DecodeLimits& limits, PngPath path,
+                        bool* inOneCall) {
+  if (inOneCall != nullptr) {
+    *inOneCall = false;
+  }
+  OpenedPng opened = Open(file, limits);
+  OneCallImage image;
+  if (path == PngPath::RowsOnly || !image.Inflate(opened.ihdr, opened.walk)) {
+    return DecodeRows(opened);
+  }
+  if (inOneCall != nullptr) {
+    *inOneCall = true;
+  }
+  PngPicture png;
+  png.colorType = opened.ihdr.color_type;
+  const std::size_t width = image.Width();
+  png.image = MakeRgbImage(static_cast<std::int32_t>(width), static_cast<std::int32_t>(image.Height()));
+  if (image.HasAlpha()) {
+    png.image.alpha.resize(width * image.Height());
+  }
+  image.ForEachRow([&](std::size_t y, const std::uint8_t* rgb, const std::uint8_t* alpha) {
+    std::memcpy(png.image.rgb.data() + 3 * width * y, rgb, 3 * width);
+    if (alpha != nullptr) {
+      std::memcpy(png.image.alpha.data() + width * y, alpha, width);
+    }
+  });
+  return png;
+}
+
+bool DecodePngByRow(std::span<const std::uint8_t> file, const DecodeLimits& limits, const PngStartFn& start,
+                    const PngRowFn& row) {
+  OpenedPng opened = Open(file, limits);
+  OneCallImage image;
+  if (!image.Inflate(opened.ihdr, opened.walk)) {
+    return false;
+  }
+  start(static_cast<std::int32_t>(image.Width()), static_cast<std::int32_t>(image.Height()));
+  image.ForEachRow([&](std::size_t y, std::uint8_t* rgb, const std::uint8_t* alpha) {
+    row(static_cast<std::int32_t>(y), rgb, alpha);
+  });
+  return true;
 }
 
 }  // namespace detail

@@ -9,6 +9,7 @@
 #include "output/output_names.h"
 #include "picture/batch.h"
 #include "picture/conversion_run.h"
+#include "picture/decode_checks.h"
 #include "picture/folder_scan.h"
 #include "support/cli_runner.h"
 
@@ -301,6 +302,59 @@ TEST(FolderScan, PicturesOfTheFolderAndItsDirectSubfolders) {
                                       folder + "sub/d.jpg"}));
   EXPECT_EQ(ScanPictureFolder(folder + "logo.big.png").size(), 4U);
   EXPECT_TRUE(ScanPictureFolder(folder + "missing/x.png").empty());
+}
+
+TEST(Batch, PngsEncodedRowByRowMatchTheWindowsRun) {
+  // Pictures the batch encodes row by row as they are decoded, in every plain option set: the bytes
+  // of the window's run, which decodes each picture whole first.
+  panelix::test::TempDir dir;
+  std::vector<std::string> paths;
+  for (const std::uint8_t colorType : {2, 6}) {
+    const std::size_t channels = colorType == 6 ? 4 : 3;
+    Bytes samples(37 * 21 * channels);
+    std::uint32_t state = 7;
+    for (auto& v : samples) {
+      state = state * 1664525U + 1013904223U;
+      v = static_cast<std::uint8_t>((state >> 29) * 36);
+    }
+    const Bytes png = fx::EncodePng(37, 21, colorType, samples);
+    bool inOneCall = false;
+    detail::DecodePngVia(png, {}, detail::PngPath::Any, &inOneCall);
+    ASSERT_TRUE(inOneCall);
+    paths.push_back((dir / ("p" + std::to_string(colorType) + ".png")).string());
+    panelix::test::WriteBytes(paths.back(), png);
+  }
+  struct Case {
+    PixelFormat format;
+    ChannelOrder order;
+    bool mirrorX;
+    bool mirrorY;
+    bool rowPadding;
+  };
+  const Case cases[] = {
+      {PixelFormat::R5G6B5, ChannelOrder::Rgb, false, false, false},
+      {PixelFormat::R5G6B5, ChannelOrder::Bgr, true, true, true},
+      {PixelFormat::R8G8B8, ChannelOrder::Rgb, true, false, true},
+      {PixelFormat::R8G8B8, ChannelOrder::Bgr, false, true, false},
+      {PixelFormat::BlackWhite, ChannelOrder::Rgb, true, true, true},
+      {PixelFormat::BlackWhite, ChannelOrder::Rgb, false, false, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(static_cast<int>(&c - cases));
+    FakeWindow window;
+    window.list = paths;
+    window.options.picture.format = c.format;
+    window.options.picture.order = c.order;
+    window.options.picture.mirrorX = c.mirrorX;
+    window.options.picture.mirrorY = c.mirrorY;
+    window.options.picture.rowPadding = c.rowPadding;
+    window.options.alphaThreshold = "100";
+    ConversionRun run;
+    window.RunAll(run, (dir / "run.bin").string());
+    const auto name = (dir / "batch.bin").string();
+    ASSERT_TRUE(ConvertPictures(paths, window.options, name, 1, NoMessage).ok);
+    EXPECT_EQ(panelix::test::ReadBytes(name), panelix::test::ReadBytes(dir / "run.bin"));
+  }
 }
 
 TEST(Batch, ParallelBatchMatchesTheWindowsRun) {
