@@ -132,8 +132,10 @@ SubcommandAction Setup(CLI::App& app) {
   app.add_option("manifest", args->manifest, "the manifest (TOML) listing every asset and the project")
       ->required()
       ->check(CLI::ExistingFile);
-  app.add_option("--out", args->out, "output folder, instead of the manifest's [project] output");
-  app.add_option("--jobs", args->jobs, "assets converted at once (default: one per core)")
+  app.add_option("--out", args->out, "output folder, instead of the manifest's [project] output")
+      ->type_name("DIR");
+  app.add_option("--jobs", args->jobs, "assets converted at once (default one per core)")
+      ->type_name("N")
       ->check(CLI::Range(1, 256));
   app.add_flag("--clean", args->clean, "empty the cache first, so that every asset is converted again");
   app.add_flag("--dry-run", args->dryRun, "print the plan (every tool's command line) and write nothing");

@@ -10,6 +10,7 @@
 #include <system_error>
 
 #include "base/error.h"
+#include "cli/options.h"
 #include "cli/subcommand.h"
 #include "cli/terminal.h"
 #include "infoblock/info_block.h"
@@ -89,33 +90,32 @@ int RunInspect(const InspectState& state) {
 
 SubcommandAction Setup(CLI::App& app) {
   auto state = std::make_shared<InspectState>();
-  app.add_option("IMAGE", state->image, "flash image or info bin (either block size)")->required();
+  app.add_option("IMAGE", state->image, "flash image or info bin (either block size)")
+      ->required()
+      ->type_name("FILE");
   app.add_flag("--json", state->json, "print the inspection as one JSON document");
-  app.add_option("--block-size", state->blockSize,
-                 "info block size; default: decided from the file's size and its flash addresses")
-      ->check(CLI::IsMember({"12K", "128K"}));
+  AddChoice(app, "--block-size", state->blockSize, ChoiceWords<std::string>{{"12K", "12K"}, {"128K", "128K"}},
+            "info block size (default decided from the file's size and its flash addresses)");
   app.add_option("--bins", state->bins,
                  "folder of the bins the image was made from: names the bin of every picture and reads the "
                  "real set tables")
       ->check(CLI::ExistingDirectory);
   app.add_option(
-      "--extract", state->extract,
-      "write what the image holds into this folder: picture-NNNN.png per picture entry, font-slotK.png "
-      "proof sheets, cursor-N.png, sound-N.wav and bootloader.txt");
-  app.add_option("--format", state->format,
-                 "pixel format of pictures of two bytes a pixel (R5G6B5 or the 4-4-4-4 alpha encoding); "
-                 "three bytes a pixel is R8G8B8, one bit black and white")
-      ->check(CLI::IsMember({"r5g6b5", "rgb565", "argb4444"}, CLI::ignore_case))
-      ->default_str("r5g6b5");
-  app.add_option("--rate", state->rate, "sample rate written into the extracted WAV files")
-      ->check(CLI::Range(1, 1000000))
-      ->capture_default_str();
-  app.add_option("--bits", state->bits, "bits a sample of the sound bins")
-      ->check(CLI::IsMember({8, 16}))
-      ->capture_default_str();
-  app.add_option("--channels", state->channels, "channels of the sound bins")
-      ->check(CLI::IsMember({1, 2}))
-      ->capture_default_str();
+         "--extract", state->extract,
+         "write what the image holds into this folder: picture-NNNN.png per picture entry, font-slotK.png "
+         "proof sheets, cursor-N.png, sound-N.wav and bootloader.txt")
+      ->type_name("DIR");
+  AddChoice(app, "--format", state->format,
+            ChoiceWords<std::string>{{"r5g6b5", "r5g6b5"}, {"rgb565", "rgb565"}, {"argb4444", "argb4444"}},
+            "pixel format of pictures of two bytes a pixel, R5G6B5 or the 4-4-4-4 alpha encoding (default "
+            "r5g6b5); three bytes a pixel is R8G8B8, one bit black and white");
+  app.add_option("--rate", state->rate, "sample rate written into the extracted WAV files (default 16000)")
+      ->type_name("N")
+      ->check(CLI::Range(1, 1000000));
+  AddChoice(app, "--bits", state->bits, ChoiceWords<int>{{"8", 8}, {"16", 16}},
+            "bits a sample of the sound bins (default 8)");
+  AddChoice(app, "--channels", state->channels, ChoiceWords<int>{{"1", 1}, {"2", 2}},
+            "channels of the sound bins (default 1)");
   app.footer(
       "Prints the block size, build time, [INFO] settings, the bootloader as panelix bootloader flags, the "
       "picture, font, sound and cursor tables, the set tables and the command list, then \"OK\" or every "

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "base/codepage.h"
+#include "cli/usage.h"
 #include "picture/options.h"
 
 namespace panelix::cli {
@@ -35,9 +36,20 @@ template <typename T>
 CLI::Option* AddChoice(CLI::App& app, const std::string& name, T& target, const ChoiceWords<T>& words,
                        const std::string& help) {
   std::vector<std::pair<std::string, T>> table(words.begin(), words.end());
+  const CLI::Validator checked = CLI::CheckedTransformer(table, CLI::ignore_case);
+  std::vector<std::string> names;
+  for (const auto& [word, value] : words) {
+    names.push_back(word);
+  }
+  const std::string list = ChoiceList(words);
   return app.add_option(name, target, help)
-      ->transform(CLI::CheckedTransformer(table, CLI::ignore_case).description(""))
-      ->type_name(ChoiceList(words));
+      ->transform(CLI::Validator(
+          [checked, names, list](std::string& value) {
+            const std::string given = value;
+            return checked(value).empty() ? std::string() : NotAChoice(given, names, list);
+          },
+          ""))
+      ->type_name(list);
 }
 
 // The text of -o,--output, the same for every subcommand that writes a file.

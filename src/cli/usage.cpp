@@ -152,15 +152,21 @@ std::string NearestName(const std::string& word, const std::vector<std::string>&
   return !best.empty() && bestDistance <= allowed ? best : std::string();
 }
 
+std::string NotAChoice(const std::string& word, const std::vector<std::string>& words,
+                       const std::string& list) {
+  // Numbers and sizes ("3", "64K") are not misspelt words: no guess for them.
+  const bool number = !word.empty() && std::isdigit(static_cast<unsigned char>(word.front())) != 0;
+  const std::string nearest = number ? std::string() : NearestName(word, words);
+  return "'" + word + "' is not one of " + list + (nearest.empty() ? "" : "; did you mean " + nearest + "?");
+}
+
 std::string SuggestionFor(const CLI::App& app) {
   const CLI::App& reached = ReachedCommand(app);
   for (const std::string& word : reached.remaining(false)) {
     if (word.size() > 1 && word[0] == '-') {
       const std::string name = word.substr(0, word.find('='));
       const std::string nearest = NearestName(name, OptionNames(reached));
-      if (!nearest.empty()) {
-        return "Unknown option '" + name + "'; did you mean " + nearest + "?";
-      }
+      return "Unknown option '" + name + "'" + (nearest.empty() ? "" : "; did you mean " + nearest + "?");
     } else if (!reached.get_subcommands([](const CLI::App*) { return true; }).empty()) {
       const std::string nearest = NearestName(word, SubcommandNames(reached));
       return "Unknown subcommand '" + word + "'" + (nearest.empty() ? "" : "; did you mean " + nearest + "?");

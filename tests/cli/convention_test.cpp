@@ -45,11 +45,14 @@ TEST(CliConvention, EveryUsageErrorExitsOneAndNamesTheNearestWord) {
       {{"picture", "--jbos=2", "-o", "x", "a.png"}, "did you mean --jobs?"},
       {{"font", "strng", "t.txt"}, "did you mean string?"},
       {{"picture", "a.png"}, "--output is required"},
-      {{"picture", "--format", "rgb556", "-o", "x", "a.png"}, "--format"},
-      {{"wav", "--speed", "3", "-o", "x", "a.wav"}, "--speed"},
+      {{"picture", "--format", "rgb556", "-o", "x", "a.png"},
+       "--format: 'rgb556' is not one of r5g6b5|rgb565|r8g8b8|rgb888|bw|mono|argb4444; did you mean rgb565?"},
+      {{"wav", "--speed", "3", "-o", "x", "a.wav"}, "--speed: '3' is not one of 1|2|4|8|16\n"},
       {{"--codepage", "437", "cursor"}, "--codepage"},
       {{"combine", "-o", "x", "1", "2", "3", "4", "5", "6", "7"}, "files"},
       {{"frobnicate"}, "Unknown subcommand 'frobnicate'\n"},
+      {{"build", "--frobnicate"}, "Unknown option '--frobnicate'\n"},
+      {{"inspect", "--block-size", "64K", "a.wav"}, "--block-size: '64K' is not one of 12K|128K\n"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.args.empty() ? "(none)" : c.args.front() + " " + c.args.back());
