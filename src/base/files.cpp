@@ -404,6 +404,10 @@ void SetFileFaults(const FileFaults& faults) {
   g_failCommit.store(faults.failCommit);
 }
 
+std::string CantOpenMessage(const std::filesystem::path& path) {
+  return "Can't open " + path.string();
+}
+
 void WriteFileReplacing(const std::filesystem::path& path, std::span<const std::uint8_t> bytes,
                         const std::string& message) {
   ReplacingFile file(path, message);

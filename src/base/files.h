@@ -10,6 +10,9 @@
 
 namespace panelix {
 
+// The message of a file that cannot be opened, read or written: "Can't open <path>".
+std::string CantOpenMessage(const std::filesystem::path& path);
+
 // Reads a whole file. Throws panelix::Error with message when it cannot be opened or read.
 std::vector<std::uint8_t> ReadFileBytes(const std::filesystem::path& path, const std::string& message);
 

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "base/codepage.h"
+#include "project/messages.h"
 
 namespace panelix::project {
 
@@ -167,12 +168,8 @@ const std::vector<InfoKey>& InfoKeys() {
   return kKeys;
 }
 
-InfoParseResult ParseInfoSection(const std::vector<std::string>& lines, infoblock::InfoBlock& block,
-                                 const MessageFn& message) {
-  InfoParseResult result;
-  if (lines.size() < kMinimumLines) {
-    return result;
-  }
+InfoKeyLines FindInfoKeyLines(const std::vector<std::string>& lines) {
+  InfoKeyLines found;
   // Each search starts at the line after the one the previous search took.
   std::size_t cursor = 0;
   const auto take = [&](std::string_view text) -> std::optional<std::size_t> {
@@ -184,19 +181,34 @@ InfoParseResult ParseInfoSection(const std::vector<std::string>& lines, infobloc
     }
     return std::nullopt;
   };
-  if (!take("[INFO]")) {
-    result.missing = "[INFO]";
-    return result;
+  if (!take(kInfoSection)) {
+    found.missing = kInfoSection;
+    return found;
   }
   for (const InfoKey& key : InfoKeys()) {
     const std::optional<std::size_t> line = take(key.key);
     if (!line) {
-      result.missing = key.key;
-      return result;
+      found.missing = key.key;
+      return found;
     }
-    Store(block, key, EncodeKeyLine(key, lines[*line], *line, message));
+    found.lines.push_back(*line);
   }
-  result.ok = true;
+  return found;
+}
+
+InfoParseResult ParseInfoSection(const std::vector<std::string>& lines, infoblock::InfoBlock& block,
+                                 const MessageFn& message) {
+  InfoParseResult result;
+  if (lines.size() < kMinimumLines) {
+    return result;
+  }
+  const InfoKeyLines found = FindInfoKeyLines(lines);
+  for (std::size_t i = 0; i < found.lines.size(); ++i) {
+    const std::size_t line = found.lines[i];
+    Store(block, InfoKeys()[i], EncodeKeyLine(InfoKeys()[i], lines[line], line, message));
+  }
+  result.missing = found.missing;
+  result.ok = found.missing.empty();
   return result;
 }
 

@@ -49,6 +49,15 @@ struct InfoParseResult {
   std::string missing;
 };
 
+// Where the keys of the [INFO] section stand in a command list. The section starts at the first
+// line that contains "[INFO]"; each key (in table order) is on the first line after the previous
+// key's line that contains the key's text.
+struct InfoKeyLines {
+  std::vector<std::size_t> lines;  // the index of each key's line, in table order, as far as found
+  std::string missing;             // "" when every key was found, else "[INFO]" or the first key missing
+};
+InfoKeyLines FindInfoKeyLines(const std::vector<std::string>& lines);
+
 // A number of the [INFO] section that is not a number. what() is the message the user sees
 // ("'<digits>' is not a valid integer value"); Line() is the index of the key line in the list.
 class InfoNumberError : public ConversionError {

@@ -126,25 +126,13 @@ void CheckInfoValue(const InfoKey& key, const std::string& line, const std::stri
 
 void CheckInfoSection(const ProjectSource& project, Warnings& warn) {
   const ProjectLines& lines = project.lines;
-  std::size_t cursor = 0;
-  const auto take = [&](std::string_view text) -> std::optional<std::size_t> {
-    while (cursor < lines.size()) {
-      const std::size_t index = cursor++;
-      if (lines[index].find(text) != std::string::npos) {
-        return index;
-      }
-    }
-    return std::nullopt;
-  };
-  if (lines.size() <= commands::kMinProjectLines || !take("[INFO]")) {
+  if (lines.size() <= commands::kMinProjectLines) {
     return;
   }
-  for (const InfoKey& key : InfoKeys()) {
-    const auto line = take(key.key);
-    if (!line) {
-      return;
-    }
-    CheckInfoValue(key, lines[*line], project.path.string(), project.FileLine(*line), warn);
+  const InfoKeyLines found = FindInfoKeyLines(lines);
+  for (std::size_t i = 0; i < found.lines.size(); ++i) {
+    const std::size_t line = found.lines[i];
+    CheckInfoValue(InfoKeys()[i], lines[line], project.path.string(), project.FileLine(line), warn);
   }
 }
 

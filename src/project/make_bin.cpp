@@ -11,13 +11,13 @@
 #include "infoblock/bin_kinds.h"
 #include "output/output_names.h"
 #include "project/info_section.h"
+#include "project/messages.h"
 
 namespace panelix::project {
 
 namespace {
 
 constexpr std::size_t kMinimumCommandLines = 5;
-constexpr const char* kCreateError = "open Creat file error!\n";
 // Bins are copied into the image in pieces of this size.
 constexpr std::size_t kCopyChunk = 1 << 20;
 
@@ -50,7 +50,7 @@ bool WriteImageInto(ReplacingFile& out, const BuiltImage& image, const ProgressF
     return false;
   }
   for (const PlacedBin& bin : image.bins) {
-    const std::string cantOpen = "Can't open " + bin.path.string();
+    const std::string cantOpen = CantOpenMessage(bin.path);
     BinReader in(bin.path);
     if (!in.IsOpen()) {
       throw Error(cantOpen);
@@ -84,13 +84,13 @@ std::optional<BuiltImage> BuildInfoBlock(const MakeBinInput& input, const Messag
   const bool noBins = input.binList.empty();
   const bool noInfo = input.commandList.size() < kMinimumCommandLines;
   if (noBins && noInfo) {
-    message("There aren't any picture data!");
+    message(kNoPictureData);
   }
   if (noInfo) {
-    throw Error("There aren't any info data!");
+    throw Error(kNoInfoData);
   }
   if (noBins) {
-    throw Error("There aren't any picture data!");
+    throw Error(kNoPictureData);
   }
 
   BuiltImage image;
@@ -152,7 +152,7 @@ void WriteReport(const std::filesystem::path& path, const BuiltImage& image) {
 }
 
 bool WriteFlashImage(const std::filesystem::path& path, const BuiltImage& image, const ProgressFn& progress) {
-  ReplacingFile out(path, "Can't open " + path.string());
+  ReplacingFile out(path, CantOpenMessage(path));
   if (!WriteImageInto(out, image, progress)) {
     return false;
   }
@@ -179,7 +179,7 @@ void MakeOutputs::WriteInfo(const std::filesystem::path& infoPath, const std::fi
 
 bool MakeOutputs::WriteImage(const std::filesystem::path& path, const ProgressFn& progress) {
   Check({path});
-  return WriteImageInto(m_files.Add(path, "Can't open " + path.string()), m_image, progress);
+  return WriteImageInto(m_files.Add(path, CantOpenMessage(path)), m_image, progress);
 }
 
 void MakeOutputs::Commit() {

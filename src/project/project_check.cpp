@@ -9,6 +9,7 @@
 #include "commands/command_syntax.h"
 #include "commands/compiler.h"
 #include "project/info_section.h"
+#include "project/messages.h"
 
 namespace panelix::project {
 
@@ -19,7 +20,7 @@ namespace {
 std::optional<std::size_t> FindBadCommandLine(const ProjectLines& lines) {
   const auto userCommands = commands::FindUserCommandLine(lines);
   std::vector<std::string> probe(commands::kMinProjectLines, " ");
-  probe.push_back("[USERCMD]");
+  probe.push_back(kUserCommandSection);
   probe.push_back(" ");
   for (std::size_t i = userCommands ? *userCommands + 1 : lines.size(); i < lines.size(); ++i) {
     probe.back() = lines[i];
@@ -38,7 +39,7 @@ std::string MissingText(const std::string& missing) {
   if (missing.empty()) {
     return "the project has ten lines or fewer";
   }
-  if (missing == "[INFO]") {
+  if (missing == kInfoSection) {
     return "no line holds \"[INFO]\"";
   }
   return "the key \"" + missing +
@@ -120,7 +121,7 @@ std::string FindingText(const Finding& finding) {
 std::size_t ProjectSource::FileLine(std::size_t index) const {
   std::size_t added = 0;
   for (std::size_t i = 0; i <= index && i < lines.size(); ++i) {
-    if (lines[i] == "[INFO]" || lines[i] == "[USERCMD]") {
+    if (lines[i] == kInfoSection || lines[i] == kUserCommandSection) {
       ++added;
     }
   }
@@ -131,7 +132,7 @@ std::size_t ProjectSource::FileLine(std::size_t index) const {
 }
 
 ProjectSource LoadProjectSource(const std::filesystem::path& path, int encoding, const MessageFn& warn) {
-  const std::vector<std::uint8_t> bytes = ReadFileBytesUpTo(path, kMaxTextFileBytes, "Open fail!");
+  const std::vector<std::uint8_t> bytes = ReadFileBytesUpTo(path, kMaxTextFileBytes, kOpenFail);
   const int codePage = SystemCodePage();
   ProjectSource project{
       path, SplitProjectText(ProjectBytesInCodePage(bytes, encoding != 0 ? encoding : codePage, codePage,

@@ -6,14 +6,12 @@
 #include "base/codepage.h"
 #include "base/error.h"
 #include "base/files.h"
+#include "output/messages.h"
+#include "project/messages.h"
 
 namespace panelix::project {
 
 namespace {
-
-constexpr char kOpenFail[] = "Open fail!";
-constexpr char kBadName[] = "Error file's name";
-constexpr char kCreateFail[] = "open Creat file error!\n";
 
 // Adds a finished line to the list. A section header standing alone on its line gets a blank line
 // before it, and an empty line is held as one blank so the list never shows an empty item.
@@ -22,7 +20,7 @@ void AddFinishedLine(ProjectLines& lines, std::string&& line) {
     lines.emplace_back(" ");
     return;
   }
-  if (line == "[INFO]" || line == "[USERCMD]") {
+  if (line == kInfoSection || line == kUserCommandSection) {
     lines.emplace_back(" ");
   }
   lines.push_back(std::move(line));
@@ -89,7 +87,7 @@ std::string ProjectFileText(const ProjectLines& lines) {
 
 std::optional<std::string> ProjectSaveName(const std::string& chosen) {
   if (chosen.empty()) {
-    throw Error(kBadName);
+    throw Error(output::kErrorFileName);
   }
   if (chosen.find("*.ini") != std::string::npos) {
     return std::nullopt;
@@ -101,7 +99,7 @@ std::optional<std::string> ProjectSaveName(const std::string& chosen) {
 }
 
 void SaveProjectFile(const std::filesystem::path& path, const ProjectLines& lines) {
-  WriteFileReplacing(path, ProjectFileText(lines), kCreateFail);
+  WriteFileReplacing(path, ProjectFileText(lines), kCreateError);
 }
 
 void DeleteBinEntry(ListState& list) {

@@ -124,7 +124,7 @@ std::uint64_t ResourcePasses::SizeOf(const std::string& name) const {
   const std::filesystem::path path = PathOf(name);
   const std::uintmax_t size = std::filesystem::file_size(path, error);
   if (error) {
-    throw Error("Can't open " + path.string());
+    throw Error(CantOpenMessage(path));
   }
   return size;
 }

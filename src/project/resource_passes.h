@@ -9,6 +9,7 @@
 #include "infoblock/bin_kinds.h"
 #include "infoblock/info_block.h"
 #include "infoblock/set_tables.h"
+#include "project/messages.h"
 
 namespace panelix::project {
 
@@ -26,7 +27,6 @@ struct PlacedBin {
 // the message sink and the build goes on.
 inline constexpr const char* kTooManyBootloaders = "There are too much bootloader files!";
 inline constexpr const char* kBootloaderTooLarge = "The bootloader files is too large!";
-inline constexpr const char* kOpenFail = "Open fail!";
 inline constexpr const char* kTooManyPictures = "There are too many pictures! The picture table holds 8874.";
 inline constexpr const char* kTooManySounds = "There are too many Wav bins! The sound table holds 14.";
 inline constexpr const char* kTooManyCursors = "There are too many Cursor bins! The cursor table holds 16.";
