@@ -57,19 +57,22 @@ struct GlyphFlags {
 
   void Declare(CLI::App& app, bool withOutput) {
     app.add_option("--font", font,
-                   "font family (through fontconfig) or font file; default the Song face 宋体");
-    app.add_option("--size", size, "character height in pixels (default 14)");
-    app.add_option("--width", width, "cell width W (default 16)");
-    app.add_option("--height", height, "cell height H (default 16)");
+                   "font family (through fontconfig) or font file (default the Song face 宋体)")
+        ->type_name("FONT");
+    app.add_option("--size", size, "character height in pixels (default 14)")->type_name("N");
+    app.add_option("--width", width, "cell width W (default 16)")->type_name("N");
+    app.add_option("--height", height, "cell height H (default 16)")->type_name("N");
     app.add_option("--limit", limit,
-                   "gray limit: a pixel darker than this is ink (default 200, above 255 is 255)");
+                   "gray limit: a pixel darker than this is ink (default 200, above 255 is 255)")
+        ->type_name("N");
     AddChoice(app, "--rotate", rotate, ChoiceWords<std::string>{{"0", "0"}, {"r90", "r90"}, {"l90", "l90"}},
               "rotation of the cell, r90 clockwise, l90 counter-clockwise (default 0)");
     app.add_flag("--reverse-x", reverseX, "mirror left-right");
     app.add_flag("--reverse-y", reverseY, "mirror top-bottom");
-    app.add_option("--origin", origin, "text origin X,Y inside the cell (default 2,1)");
+    app.add_option("--origin", origin, "text origin X,Y inside the cell (default 2,1)")->type_name("X,Y");
     app.add_option("--jobs", jobs,
-                   "glyphs rendered side by side (default: one per core); the bytes do not change")
+                   "glyphs rendered side by side (default one per core); the bytes do not change")
+        ->type_name("N")
         ->check(CLI::Range(1, 64));
     if (withOutput) {
       AddOutput(app, output)->required();
@@ -148,8 +151,11 @@ void SetupLibrary(CLI::App& app, GlyphFlags& flags, std::string& set, std::strin
                   bool& noHalfWidth) {
   AddChoice(app, "--set", set, SetChoices(), "code set (default gb2312)");
   app.add_option("--start", start,
-                 "start code, four hex digits (GB2312 sets and UniCode; default the set's)");
-  app.add_option("--end", end, "end code, four hex digits (GB2312 sets and UniCode; default the set's)");
+                 "start code, four hex digits, for the GB2312 sets and UniCode (default the set's)")
+      ->type_name("CODE");
+  app.add_option("--end", end,
+                 "end code, four hex digits, for the GB2312 sets and UniCode (default the set's)")
+      ->type_name("CODE");
   app.add_flag("--no-half-width", noHalfWidth, "draw the full-width forms in row A3 of the GB2312 sets");
   flags.Declare(app, true);
 }
@@ -190,11 +196,13 @@ SubcommandAction Setup(CLI::App& app) {
   CLI::App* ascii = app.add_subcommand("ascii", "an ASCII font: the 94 characters ! .. ~");
   state->ascii.Declare(*ascii, true);
   CLI::App* string = app.add_subcommand("string", "a String Bin font of the characters of a text file");
-  string->add_option("TEXTFILE", state->textFile, "text file whose characters the font holds")->required();
+  string->add_option("TEXTFILE", state->textFile, "text file whose characters the font holds")
+      ->required()
+      ->type_name("FILE");
   AddEncoding(*string, state->encoding);
   state->string.Declare(*string, true);
   CLI::App* test = app.add_subcommand("test", "draw one code or text and print its bytes and its picture");
-  test->add_option("CODE", state->code, "code of the chosen set, four hex digits");
+  test->add_option("CODE", state->code, "code of the chosen set, four hex digits")->type_name("CODE");
   test->add_option("--text", state->text, "text drawn as it is, all characters in one cell");
   AddChoice(*test, "--set", state->testSet, SetChoices(), "code set the CODE belongs to (default gb2312)");
   state->test.Declare(*test, false);

@@ -195,7 +195,8 @@ int RunMake(const MakeState& state) {
 
 void AddProjectOptions(CLI::App& app, MakeState& state, bool needBins) {
   app.add_option("--project", state.project, "project file (.ini) with the [INFO] and [USERCMD] sections")
-      ->required();
+      ->required()
+      ->type_name("FILE");
   AddEncoding(app, state.encoding);
   auto* bins = app.add_option("--bins", state.bins,
                               "folder of the bins; every NAME.bin in it is listed, sorted by name, and the "
@@ -204,13 +205,14 @@ void AddProjectOptions(CLI::App& app, MakeState& state, bool needBins) {
     bins->check(CLI::ExistingDirectory);
   }
   app.add_option("--build-time", state.buildTime,
-                 "build time stamped into the info block, YYYY-MM-DDTHH:MM:SS; default SOURCE_DATE_EPOCH, "
-                 "else the local clock");
+                 "build time stamped into the info block (default SOURCE_DATE_EPOCH, else the local clock)")
+      ->type_name("YYYY-MM-DDTHH:MM:SS");
   app.add_flag("--strict", state.strict,
                "treat warnings (what the lenient reading rules change or drop) as errors");
   app.add_option("--flash-size", state.flashSize,
-                 "size of the flash in megabits, as SPI NOR parts are named (128 = 16 MiB); default: [INFO] "
-                 "FlashSize, read in megabits. An image larger than the flash stops the build")
+                 "size of the flash in megabits, as SPI NOR parts are named, 128 = 16 MiB (default [INFO] "
+                 "FlashSize, read in megabits); an image larger than the flash stops the build")
+      ->type_name("N")
       ->check(CLI::Range(0, 65535));
 }
 
@@ -219,8 +221,9 @@ SubcommandAction SetupMake(CLI::App& app) {
   AddProjectOptions(app, *state, true);
   app.add_option("--info", state->info,
                  "info bin as typed in the save dialog (\".bin\" appended when missing); the report is "
-                 "written beside it as NAME.txt");
-  app.add_option("--flash", state->flash, "flash image (\".bin\" appended when missing)");
+                 "written beside it as NAME.txt")
+      ->type_name("NAME");
+  app.add_option("--flash", state->flash, "flash image (\".bin\" appended when missing)")->type_name("NAME");
   app.add_flag("--check", state->check, "only check the project (and the bins with --bins); write nothing");
   app.footer(
       "Example: panelix make --bins out/bins --project out/bins/project.ini --info out/UserInfo "
