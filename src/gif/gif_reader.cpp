@@ -269,10 +269,16 @@ class DrawingVisitor final : public FrameVisitor {
     const std::int64_t firstX = std::max<std::int64_t>(0, -std::int64_t{frame.left});
     const std::int64_t endX = std::min<std::int64_t>(frame.width, std::int64_t{m_target.width} - frame.left);
     std::uint8_t* out = m_target.rgb.data() + static_cast<std::size_t>(ty) * m_target.width * 3;
+    std::uint8_t* drawn = m_target.drawn.empty()
+                              ? nullptr
+                              : m_target.drawn.data() + static_cast<std::size_t>(ty) * m_target.width;
     for (std::int64_t x = firstX; x < endX; ++x) {
       const int index = m_row[static_cast<std::size_t>(x)];
       if (index == frame.transparent) {
         continue;
+      }
+      if (drawn != nullptr) {
+        drawn[frame.left + x] = 1;
       }
       std::uint8_t* px = out + (frame.left + x) * 3;
       if (frame.colors != nullptr && index < frame.colors->ColorCount) {
@@ -305,9 +311,9 @@ GifReader GifReader::FromFile(const std::filesystem::path& path, std::int64_t ma
 
 void GifReader::DrawFrames(const RgbTarget& target,
                            const std::function<bool(std::int32_t)>& afterFrame) const {
-  if (target.width < 0 || target.height < 0 ||
-      target.rgb.size() <
-          static_cast<std::size_t>(target.width) * static_cast<std::size_t>(target.height) * 3) {
+  const std::size_t pixels = static_cast<std::size_t>(target.width) * static_cast<std::size_t>(target.height);
+  if (target.width < 0 || target.height < 0 || target.rgb.size() < pixels * 3 ||
+      (!target.drawn.empty() && target.drawn.size() < pixels)) {
     throw Error("The drawing target does not hold its pixels.");
   }
   DrawingVisitor visitor(target, afterFrame);

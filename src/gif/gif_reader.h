@@ -26,6 +26,8 @@ struct RgbTarget {
   std::int32_t width = 0;
   std::int32_t height = 0;
   std::span<std::uint8_t> rgb;
+  // When not empty, one flag per pixel: drawing a pixel sets its flag to 1.
+  std::span<std::uint8_t> drawn = {};
 };
 
 // A GIF file. Opening walks its records without decoding any pixel data: it checks the structure,

@@ -40,6 +40,18 @@ void SizeCanvas(picture::RgbImage& canvas, std::int32_t width, std::int32_t heig
   canvas = std::move(sized);
 }
 
+void DrawGifFile(const std::string& path, std::int64_t maxPixels, picture::RgbImage& canvas,
+                 const std::function<bool(std::int32_t)>& afterFrame) {
+  const GifReader reader = GifReader::FromFile(path, maxPixels);
+  SizeCanvas(canvas, reader.ScreenWidth(), reader.ScreenHeight());
+  reader.DrawFrames(TargetOf(canvas), afterFrame);
+}
+
+void GifRunHost::DrawGif(const std::string& path, picture::RgbImage& canvas,
+                         const std::function<bool(std::int32_t)>& afterFrame) {
+  DrawGifFile(path, MaxGifPixels(), canvas, afterFrame);
+}
+
 picture::RgbImage PreviewGif(const std::string& path, picture::RgbImage& canvas, picture::Rotation rotation) {
   const GifReader reader = GifReader::FromFile(path);
   if (reader.FrameCount() == 0) {
@@ -103,9 +115,7 @@ bool GifRun::Step(const std::optional<GifEntry>& entry, picture::RgbImage& canva
     if (!entry) {
       throw Error("There is no GIF at index " + std::to_string(m_current) + " of the list.");
     }
-    const GifReader reader = GifReader::FromFile(entry->path, host.MaxGifPixels());
-    SizeCanvas(canvas, reader.ScreenWidth(), reader.ScreenHeight());
-    reader.DrawFrames(TargetOf(canvas), [&](std::int32_t frame) {
+    host.DrawGif(entry->path, canvas, [&](std::int32_t frame) {
       ConvertFrame(*entry, frame, canvas, host);
       return true;
     });

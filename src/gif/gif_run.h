@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -39,6 +40,10 @@ class GifRunHost {
   virtual void FailureReason(const std::string& /*reason*/) {}
   // The most pixels one GIF may hold (gif/gif_reader.h); the window keeps the default.
   virtual std::int64_t MaxGifPixels() { return kDefaultMaxGifPixels; }
+  // Draws the GIF file at path onto canvas, calling afterFrame(i) once frame i is drawn:
+  // DrawGifFile(path, MaxGifPixels(), ...). A host may hand over frames decoded ahead instead.
+  virtual void DrawGif(const std::string& path, picture::RgbImage& canvas,
+                       const std::function<bool(std::int32_t)>& afterFrame);
 };
 
 using picture::ChooseResult;
@@ -52,6 +57,12 @@ struct GifEntry {
 // Sizes the work canvas to width x height. The pixels where old and new size overlap (at the top
 // left) stay; area the new size adds is black. A canvas that never held a frame is black.
 void SizeCanvas(picture::RgbImage& canvas, std::int32_t width, std::int32_t height);
+
+// Opens the GIF file at path (GifReader::FromFile within maxPixels), sizes canvas to its logical
+// screen (SizeCanvas) and draws its frames onto it (DrawFrames), calling afterFrame(i) once frame i
+// is drawn. Errors propagate, with the canvas as far as it was drawn.
+void DrawGifFile(const std::string& path, std::int64_t maxPixels, picture::RgbImage& canvas,
+                 const std::function<bool(std::int32_t)>& afterFrame);
 
 // The GIF window's preview: decodes the file, sizes the work canvas to its logical screen, draws
 // frame 0 onto it (over what it held) and returns the canvas turned by rotation. Throws

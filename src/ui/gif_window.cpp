@@ -23,6 +23,7 @@
 #include <exception>
 
 #include "gif/gif_folder.h"
+#include "gif/gif_look_ahead.h"
 #include "picture/dither.h"
 #include "picture/loading.h"
 #include "ui/radio_group.h"
@@ -61,14 +62,64 @@ class TForm6::Host final : public gif::GifRunHost {
     QCoreApplication::processEvents();
     return true;
   }
+  // The run's GIF, from frames decoded ahead while the frames before them are converted.
+  void DrawGif(const std::string& path, picture::RgbImage& canvas,
+               const std::function<bool(std::int32_t)>& afterFrame) override {
+    if (!m_ahead) {
+      GifRunHost::DrawGif(path, canvas, afterFrame);
+      return;
+    }
+    std::vector<std::string> wanted{path};
+    AddNext(m_w.m_run.CurrentIndex() + 1, wanted);
+    m_ahead->Ahead(wanted, MaxGifPixels());
+    m_ahead->Draw(path, MaxGifPixels(), canvas, afterFrame);
+  }
+
+  // Has the run's GIFs from list entry index on decoded ahead.
+  void AheadFrom(int index) {
+    if (m_ahead) {
+      std::vector<std::string> wanted;
+      AddNext(index, wanted);
+      m_ahead->Ahead(wanted, MaxGifPixels());
+    }
+  }
+  // GIFs decoded ahead of the run's steps beyond the one it converts; 0 decodes each in its step.
+  void SetLookAheadDepth(std::size_t depth) {
+    m_ahead.reset();
+    m_depth = depth;
+    if (depth > 0) {
+      m_ahead = std::make_unique<gif::GifLookAhead>(depth);
+    }
+  }
+  // Forgets what was decoded ahead (the run is over).
+  void DropLookAhead() {
+    if (m_ahead) {
+      m_ahead->Drop();
+    }
+  }
 
  private:
+  // The run's entries from index on, as many as are decoded ahead.
+  void AddNext(int index, std::vector<std::string>& paths) {
+    const std::size_t most = paths.size() + m_depth + (paths.empty() ? 1 : 0);
+    for (int i = index; i < m_w.m_run.EndIndex() && paths.size() < most; ++i) {
+      if (const QListWidgetItem* item = m_w.m_listBox1->item(i)) {
+        paths.push_back(PathBytes(m_w.m_folder + item->text()));
+      } else {
+        break;
+      }
+    }
+  }
+
   TForm6& m_w;
+  std::size_t m_depth = 0;
+  std::unique_ptr<gif::GifLookAhead> m_ahead;
 };
 
 TForm6::TForm6(Dialogs& dialogs, QWidget* parent)
     : QWidget(parent), m_dialogs(dialogs), m_host(std::make_unique<Host>(*this)) {
   setObjectName(QStringLiteral("TForm6"));
+  m_host->SetLookAheadDepth(kLookAheadDepth);
   setWindowTitle(QStringLiteral("GIF Tool"));
   auto* layout = new QHBoxLayout(MakeScrollingContent(this));
   layout->setContentsMargins(4, 4, 4, 4);
@@ -158,6 +209,10 @@ bool TForm6::eventFilter(QObject* watched, QEvent* event) {
     m_listBox1->setMaximumHeight(m_ctrl->height() / 2);
   }
   return QWidget::eventFilter(watched, event);
+}
+
+void TForm6::SetLookAheadDepth(std::size_t depth) {
+  m_host->SetLookAheadDepth(depth);
 }
 
 void TForm6::SetRunDelays(int firstMs, int nextMs) {
@@ -300,6 +355,7 @@ void TForm6::StartRun(bool all) {
       return;
     }
     m_run.BeginAll(m_listBox1->count());
+    m_host->AheadFrom(0);
   } else {
     m_run.BeginSingle(m_listBox1->currentRow());
   }
@@ -316,6 +372,8 @@ void TForm6::Timer1Timer() {
   }
   if (m_steps.Step([&] { return m_run.Step(entry, m_canvas, *m_host); })) {
     m_timer1->start(m_nextDelayMs);
+  } else {
+    m_host->DropLookAhead();
   }
   m_steps.RunWaiting();
 }

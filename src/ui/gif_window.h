@@ -34,6 +34,10 @@ class TForm6 : public QWidget {
 
   // Delays of a run's timer steps (500 and 50 ms unless a test shortens them).
   void SetRunDelays(int firstMs, int nextMs);
+  // How many GIFs "All Convert" decodes on a thread of its own ahead of the one it converts
+  // (kLookAheadDepth unless a test changes it); 0 decodes each GIF in its step.
+  static constexpr std::size_t kLookAheadDepth = 1;
+  void SetLookAheadDepth(std::size_t depth);
 
   const gif::GifRun& Run() const { return m_run; }
   // The picture frames are drawn onto; it lives as long as the window.

@@ -2,12 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QListWidget>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QThread>
@@ -165,6 +167,113 @@ TEST_F(GifWindowTest, SingleConvertTakesTheSelectedGifAndFailuresEndTheRun) {
   EXPECT_FALSE(std::filesystem::exists(Dir() / "all-Addr.txt"));
   EXPECT_FALSE(std::filesystem::exists(Dir() / "all.bin"));
   EXPECT_EQ(dialogs.messages, QStringList{QStringLiteral("Start to convert, please wait...")});
+}
+
+// What an "All Convert" run leaves behind.
+struct RunLeft {
+  std::string bin;
+  std::string list;
+  QString memo;
+  QStringList messages;
+  std::vector<std::uint8_t> canvas;
+  bool operator==(const RunLeft&) const = default;
+};
+
+class GifLookAheadTest : public GifWindowTest {
+ protected:
+  // GIFs with see-through pixels, so what the canvas held before shows in later frames; c.gif
+  // holds 40 frames, more than are decoded ahead at once.
+  void SaveGifs(bool damagedInTheMiddle) {
+    WriteBytes(Dir() / "a.gif",
+               MakeGif(3, 2, kColors, {{0, 0, 3, 2, {1, 2, 3, 1, 2, 3}}, {1, 0, 1, 1, {2}}}));
+    WriteBytes(Dir() / "b.gif", MakeGif(4, 2, kColors, {{1, 0, 2, 2, {0, 3, 3, 0}, {}, 0}}));
+    if (damagedInTheMiddle) {
+      WriteBytes(Dir() / "b.gif", {'G', 'I', 'F', '8', '9', 'a', 4, 0, 2, 0});
+    }
+    std::vector<test::TestFrame> many;
+    for (std::uint8_t i = 0; i < 40; ++i) {
+      many.push_back({i % 5, 0, 1, 2, {static_cast<std::uint8_t>(i % 4), 0}, {}, 0});
+    }
+    WriteBytes(Dir() / "c.gif", MakeGif(5, 3, kColors, many));
+  }
+
+  // Runs "All Convert" with depth GIFs decoded ahead; atStepEnd(k) acts after frame row k.
+  RunLeft RunAll(std::size_t depth, const std::function<void(int)>& atStepEnd = {}) {
+    window.SetLookAheadDepth(depth);
+    Find<ui::RadioGroup>("RadioGroup2")->setProperty("itemIndex", 0);
+    Find<QComboBox>("ComboBox1")->setCurrentIndex(0);
+    Choose(Path("a.gif"));
+    std::filesystem::remove(Dir() / "out.bin");
+    std::filesystem::remove(Dir() / "out-Addr.txt");
+    dialogs.messages.clear();
+    int rows = 0;
+    const QMetaObject::Connection connection =
+        QObject::connect(Find<QProgressBar>("ProgressBar1"), &QProgressBar::valueChanged, [&](int value) {
+          if (value == 100 && atStepEnd) {
+            atStepEnd(rows++);
+          }
+        });
+    RunToTheEnd("BtnAConvert", Path("out.bin"));
+    QObject::disconnect(connection);
+    RunLeft left;
+    left.bin = ReadText(Dir() / "out.bin");
+    left.list = ReadText(Dir() / "out-Addr.txt");
+    left.memo = Find<QPlainTextEdit>("Memo1")->toPlainText();
+    left.messages = dialogs.messages;
+    left.canvas = window.WorkCanvas().rgb;
+    return left;
+  }
+};
+
+TEST_F(GifLookAheadTest, DecodingAheadLeavesWhatTheStepsLeft) {
+  for (const bool damaged : {false, true}) {
+    SCOPED_TRACE(damaged);
+    SaveGifs(damaged);
+    const RunLeft plain = RunAll(0);
+    EXPECT_EQ(plain.bin.empty(), damaged);
+    EXPECT_EQ(plain.memo.endsWith(QStringLiteral("Fail to convert b.gif")), damaged);
+    EXPECT_EQ(RunAll(1), plain);
+    EXPECT_EQ(RunAll(2), plain);
+  }
+}
+
+TEST_F(GifLookAheadTest, ControlsAndThePreviewChangedDuringTheRunActAsWithoutIt) {
+  SaveGifs(false);
+  // After row 1 the format changes and c.gif's preview is drawn on the canvas b.gif then finds;
+  // after row 5 the frames turn.
+  const auto change = [this](int row) {
+    if (row == 1) {
+      Find<QComboBox>("ComboBox1")->setCurrentIndex(1);
+      List()->setCurrentRow(2);
+    } else if (row == 5) {
+      Find<ui::RadioGroup>("RadioGroup2")->setProperty("itemIndex", 2);
+    }
+  };
+  const RunLeft plain = RunAll(0, change);
+  EXPECT_NE(plain.bin, RunAll(0).bin);
+  EXPECT_EQ(RunAll(1, change), plain);
+}
+
+TEST_F(GifLookAheadTest, ClosingTheWindowDuringARunEndsItsWorkCleanly) {
+  SaveGifs(false);
+  for (int rows : {1, 4}) {
+    SCOPED_TRACE(rows);
+    auto own = std::make_unique<ui::TForm6>(dialogs);
+    own->SetRunDelays(0, 20);
+    dialogs.openAnswers.push_back(Path("a.gif"));
+    test::FindChild<QPushButton>(*own, "Button1")->click();
+    dialogs.saveAnswers.push_back(Path("gone.bin"));
+    test::FindChild<QPushButton>(*own, "BtnAConvert")->click();
+    const auto* memo = test::FindChild<QPlainTextEdit>(*own, "Memo1");
+    QElapsedTimer clock;
+    clock.start();
+    while (memo->blockCount() < rows && own->Run().Running() && clock.elapsed() < 10000) {
+      QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
+    }
+    ASSERT_TRUE(own->Run().Running());
+    own.reset();
+    EXPECT_FALSE(std::filesystem::exists(Dir() / "gone.bin"));
+  }
 }
 
 TEST_F(GifWindowTest, StartsNeedAListAndCloseOnlyHides) {
