@@ -217,7 +217,7 @@ std::string BootloaderHexView(std::span<const std::uint8_t> block) {
 
 std::string SaveBootloader(std::string_view chosenName, std::span<const std::uint8_t> block) {
   const std::string name = output::OutputBinName(chosenName);
-  WriteFileReplacing(name, block, "Can't open " + name);
+  WriteFileReplacing(name, block, CantOpenMessage(name));
   return name;
 }
 

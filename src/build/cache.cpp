@@ -15,6 +15,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
+std::string CannotWriteCache(const fs::path& folder) {
+  return "Cannot write the build cache in " + folder.string();
+}
+
 class Sha256 {
  public:
   Sha256() { sha256_init(&m_context); }
@@ -180,12 +184,12 @@ void BuildCache::Record(const Step& step, const std::string& key) const {
     std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
     out << text;
     if (!out.flush()) {
-      throw Error("Cannot write the build cache in " + m_folder.string());
+      throw Error(CannotWriteCache(m_folder));
     }
   }
   fs::rename(temporary, entry, ec);
   if (ec) {
-    throw Error("Cannot write the build cache in " + m_folder.string());
+    throw Error(CannotWriteCache(m_folder));
   }
 }
 

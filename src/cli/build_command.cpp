@@ -71,7 +71,7 @@ void PrintPlan(const BuildArgs& args, const build::BuildPlan& plan, const std::s
 
 int Run(const BuildArgs& args) {
   const std::vector<std::uint8_t> bytes =
-      ReadFileBytesUpTo(args.manifest, kMaxTextFileBytes, "Can't open " + args.manifest);
+      ReadFileBytesUpTo(args.manifest, kMaxTextFileBytes, CantOpenMessage(args.manifest));
   const build::Manifest manifest = build::ReadManifest(
       std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), args.manifest);
   const build::BuildPlan plan = build::PlanBuild(manifest, args.manifest, args.out);

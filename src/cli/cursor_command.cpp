@@ -29,7 +29,7 @@ struct CursorArgs {
 
 int FromText(const CursorArgs& args) {
   const std::vector<std::uint8_t> raw =
-      ReadFileBytesUpTo(args.fromText, kMaxTextFileBytes, "Can't open " + args.fromText);
+      ReadFileBytesUpTo(args.fromText, kMaxTextFileBytes, CantOpenMessage(args.fromText));
   // Decode the text so that a double-byte character is one character, as it is in the editor's
   // text field.
   const std::string text =
@@ -49,7 +49,7 @@ int FromText(const CursorArgs& args) {
 
 int ToText(const CursorArgs& args) {
   // Anything much larger than a cursor file is refused before it is read.
-  const std::vector<std::uint8_t> raw = ReadFileBytesUpTo(args.toText, kMiB, "Can't open " + args.toText);
+  const std::vector<std::uint8_t> raw = ReadFileBytesUpTo(args.toText, kMiB, CantOpenMessage(args.toText));
   if (raw.size() != cursor::kCursorFileSize) {
     throw Error(args.toText + " is not a cursor file: it holds " + std::to_string(raw.size()) +
                 " bytes, a cursor file " + std::to_string(cursor::kCursorFileSize));

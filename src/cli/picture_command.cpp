@@ -49,7 +49,7 @@ std::vector<std::string> Pictures(const std::vector<std::string>& inputs) {
 int Run(const PictureArgs& args) {
   const std::vector<std::string> list = Pictures(args.inputs);
   if (list.empty()) {
-    throw Error("Please input picture!");
+    throw Error(picture::kNoPictures);
   }
   const std::string outputName = output::OutputBinName(args.output);
   const MessageFn message = [](const std::string& text) { PrintMessage(text); };
@@ -65,7 +65,7 @@ int Run(const PictureArgs& args) {
                                                                message, TerminalProgress("picture"), warn);
   FinishTerminalProgress();
   if (!result.failedPath.empty()) {
-    PrintMessage("Fail to convert " + result.failedPath);
+    PrintMessage(picture::kFailToConvert + result.failedPath);
     PrintMessage(result.failureReason);
   }
   if (result.outcome != picture::RunOutcome::Succeeded) {

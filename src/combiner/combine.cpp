@@ -18,6 +18,11 @@ namespace panelix::combiner {
 
 namespace {
 
+// The message when the output cannot be written.
+std::string CantWriteMessage(const std::string& name) {
+  return "Can't write " + name;
+}
+
 // Size of the pieces gaps and files are written in, between two progress reports.
 constexpr std::int64_t kChunkSize = std::int64_t{1} << 24;
 
@@ -67,7 +72,7 @@ class SlotFile {
 // A slot's file that cannot be opened; every other failure of a combine is the output's.
 class SlotError : public Error {
  public:
-  explicit SlotError(const std::string& path) : Error("Can't open " + path) {}
+  explicit SlotError(const std::string& path) : Error(CantOpenMessage(path)) {}
 };
 
 class Combiner {
@@ -97,7 +102,7 @@ class Combiner {
     while (left > 0) {
       const std::int64_t want = std::min(left, kChunkSize);
       const auto got = static_cast<std::int64_t>(
-          m_output.AppendFrom(file.Descriptor(), static_cast<std::uint64_t>(want), "Can't open " + path));
+          m_output.AppendFrom(file.Descriptor(), static_cast<std::uint64_t>(want), CantOpenMessage(path)));
       left -= got;
       if (got < want) {
         throw SlotError(path);
@@ -205,7 +210,7 @@ CombineResult CombineFiles(std::span<const CombineSlot> slots, std::string_view 
   }
   CheckOutputsApart(inputs, {name, listName});
   OutputFiles outputs;
-  ReplacingFile& output = outputs.Add(name, "Can't open " + name);
+  ReplacingFile& output = outputs.Add(name, CantOpenMessage(name));
   try {
     if (!WriteSlots(slots, output, row, result.rows, progress)) {
       result.rows.clear();
@@ -215,7 +220,7 @@ CombineResult CombineFiles(std::span<const CombineSlot> slots, std::string_view 
   } catch (const SlotError&) {
     throw;
   } catch (const Error&) {
-    throw Error("Can't write " + name);
+    throw Error(CantWriteMessage(name));
   }
   try {
     outputs.Add(listName, output::kFileNotAccessible).Write(output::AddressListBytes(result.rows));
@@ -229,7 +234,7 @@ CombineResult CombineFiles(std::span<const CombineSlot> slots, std::string_view 
     outputs.Commit();
   } catch (const Error& e) {
     if (std::string_view(e.what()) != output::kFileNotAccessible) {
-      throw Error("Can't write " + name);
+      throw Error(CantWriteMessage(name));
     }
     // The list could not be put in place, so neither was the output.
     message(output::kFileNotAccessible);

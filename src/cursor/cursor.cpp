@@ -38,7 +38,7 @@ Cursor UnpackCursor(const CursorBytes& bytes) {
 }
 
 void WriteCursorFile(const std::string& path, const CursorBytes& bytes) {
-  WriteFileReplacing(path, std::span<const std::uint8_t>(bytes), "Can't open " + path);
+  WriteFileReplacing(path, std::span<const std::uint8_t>(bytes), CantOpenMessage(path));
 }
 
 }  // namespace panelix::cursor

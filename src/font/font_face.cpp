@@ -8,6 +8,7 @@
 #include <mutex>
 
 #include "base/error.h"
+#include "font/messages.h"
 
 namespace panelix::font {
 
@@ -82,7 +83,7 @@ FontSource ResolveFont(const FontChoice& choice) {
   }
   if (choice.family.find('/') != std::string::npos) {
     // A path, not a family: falling back to another face would hide the typo.
-    throw Error("Cannot open the font " + choice.family);
+    throw Error(kCannotOpenFont + choice.family);
   }
   // fontconfig's configuration is loaded once per process and guarded by its own lock; the
   // lookups are kept on one thread at a time all the same.

@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "base/error.h"
+#include "font/messages.h"
 
 namespace panelix::font {
 
@@ -71,7 +72,7 @@ GlyphRenderer::GlyphRenderer(const FontSource& source, int pixelHeight) : m_impl
   }
   if (FT_New_Face(m_impl->library, source.path.c_str(), source.index, &m_impl->face) != 0) {
     FT_Done_FreeType(m_impl->library);
-    throw Error("Cannot open the font " + source.path);
+    throw Error(kCannotOpenFont + source.path);
   }
   FT_Select_Charmap(m_impl->face, FT_ENCODING_UNICODE);
   const int height = std::clamp(pixelHeight, 1, kMaxCellSide);

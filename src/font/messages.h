@@ -16,5 +16,7 @@ inline constexpr const char* kAsciiBinOk = "Ascii Font bin ok";
 inline constexpr const char* kTooManyCharacters =
     "The text has more than 65535 characters; a String Bin font holds at most 65535.";
 inline constexpr const char* kProposedName = "Font_";
+// Followed by the family or file that could not be opened.
+inline constexpr const char* kCannotOpenFont = "Cannot open the font ";
 
 }  // namespace panelix::font

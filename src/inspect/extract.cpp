@@ -290,7 +290,7 @@ ExtractResult ExtractImage(const ImageFile& file, const Inspection& in, const Ex
   std::filesystem::create_directories(options.folder);
   ExtractResult result;
   const auto write = [&](const std::string& name, std::span<const std::uint8_t> bytes) {
-    WriteFileReplacing(options.folder / name, bytes, "Can't open " + (options.folder / name).string());
+    WriteFileReplacing(options.folder / name, bytes, CantOpenMessage(options.folder / name));
     ++result.files;
   };
   const auto read = [&](std::uint64_t address,

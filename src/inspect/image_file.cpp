@@ -7,6 +7,7 @@
 #include <cerrno>
 
 #include "base/error.h"
+#include "base/files.h"
 #include "project/bin_folder.h"
 #include "project/resource_passes.h"
 
@@ -19,7 +20,7 @@ ImageFile::ImageFile(const std::filesystem::path& path)
     if (m_fd >= 0) {
       ::close(m_fd);
     }
-    throw Error("Can't open " + path.string());
+    throw Error(CantOpenMessage(path));
   }
   m_size = static_cast<std::uint64_t>(info.st_size);
 }

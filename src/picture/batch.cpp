@@ -63,7 +63,7 @@ bool ConvertPngByRow(std::span<const std::uint8_t> file, const ConvertOptions& o
 ConvertedPicture ConvertPictureFile(const std::string& path, const ConvertOptions& options) {
   const PictureKind kind = ClassifyPicture(path);
   if (kind == PictureKind::None) {
-    throw Error("The file is not a BMP, JPEG or PNG picture.");
+    throw Error(kNotAPicture);
   }
   const auto file = ReadPictureFile(path, options);
   const Rotation rotation = options.picture.rotation;
@@ -103,7 +103,7 @@ PictureOutcome Convert(const std::string& path, const ConvertOptions& options) {
   } catch (const Error& e) {
     outcome.error = e.what();
   } catch (const std::bad_alloc&) {
-    outcome.error = "Not enough memory for the picture.";
+    outcome.error = kNoMemoryForPicture;
   }
   return outcome;
 }

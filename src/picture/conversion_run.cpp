@@ -74,7 +74,7 @@ ChooseResult ChooseOutputName(const std::optional<std::string>& chosen, std::str
 
 bool ConversionRun::CheckList(RunHost& host) {
   if (host.EntryCount() == 0) {
-    host.ShowMessage("Please input picture!");
+    host.ShowMessage(kNoPictures);
     return false;
   }
   return true;
@@ -124,7 +124,7 @@ bool ConversionRun::Fail(RunHost& host, const std::string& reason) {
   m_running = false;
   m_outcome = RunOutcome::Failed;
   m_bin.reset();
-  host.AppendMemoLine("Fail to convert " + host.SelectedEntryText());
+  host.AppendMemoLine(kFailToConvert + host.SelectedEntryText());
   host.FailureReason(reason);
   return false;
 }
@@ -179,7 +179,7 @@ bool ConversionRun::Step(RunHost& host) {
   } catch (const Error& e) {
     return Fail(host, e.what());
   } catch (const std::bad_alloc&) {
-    return Fail(host, "Not enough memory for the picture.");
+    return Fail(host, kNoMemoryForPicture);
   }
 }
 

@@ -16,6 +16,9 @@ namespace panelix::picture {
 // The run's confirmations, shown by the window in message boxes.
 inline constexpr const char* kStartMessage = "Start to convert, please wait...";
 inline constexpr const char* kConvertOk = "Convert ok";
+// The run's failures: an empty picture list, and (followed by the entry) a picture that failed.
+inline constexpr const char* kNoPictures = "Please input picture!";
+inline constexpr const char* kFailToConvert = "Fail to convert ";
 
 // One picture encoded for a run: its size as encoded (after rotation), its bytes, and the
 // messages its encoding gave (such as "The png don't have Alpha"), shown by the run in order.

@@ -68,7 +68,7 @@ RgbImage LoadPictureBytes(std::span<const std::uint8_t> file, PictureKind kind, 
       image = DecodeBmp(file, limits);
       break;
     case PictureKind::None:
-      throw Error("The file is not a BMP, JPEG or PNG picture.");
+      throw Error(kNotAPicture);
   }
   // Rotation swaps the sides, which can change the row padding: check the size as it will be
   // encoded.
@@ -86,7 +86,7 @@ RgbImage LoadPicture(const std::string& path, const ConvertOptions& options,
                      std::vector<std::string>* warnings) {
   const PictureKind kind = ClassifyPicture(path);
   if (kind == PictureKind::None) {
-    throw Error("The file is not a BMP, JPEG or PNG picture.");
+    throw Error(kNotAPicture);
   }
   const auto bytes = ReadPictureFile(path, options);
   return LoadPictureBytes(bytes, kind, options, warnings);

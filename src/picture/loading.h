@@ -12,6 +12,10 @@
 
 namespace panelix::picture {
 
+// Why a picture could not be read: not one of the formats, or too large for the memory.
+inline constexpr const char* kNotAPicture = "The file is not a BMP, JPEG or PNG picture.";
+inline constexpr const char* kNoMemoryForPicture = "Not enough memory for the picture.";
+
 // Loads a picture file by its kind (ClassifyPicture of the path), not rotated:
 //  - JPEG and BMP: the decoded pixels, unchanged.
 //  - PNG: the alpha threshold is read from options.alphaThreshold (ConversionError when it is not

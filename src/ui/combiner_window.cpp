@@ -167,7 +167,7 @@ void TForm5::ChooseFile(int slot) {
       FollowPrevious(slot);
     }
   } catch (const ConversionError&) {
-    Message("Fail to Open the file");
+    Message(kFailToOpen);
     return;
   }
   if (slot + 1 < combiner::kSlotCount) {

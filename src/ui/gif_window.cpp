@@ -33,7 +33,6 @@ namespace panelix::ui {
 
 namespace {
 
-const char kFailToOpen[] = "Fail to Open the file";
 // The chosen file's name is compared with the list by its first 129 characters only.
 constexpr int kChosenNameLength = 129;
 

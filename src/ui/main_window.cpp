@@ -39,8 +39,6 @@ namespace panelix::ui {
 
 namespace {
 
-const char kFailToOpen[] = "Fail to Open the file";
-
 QString PathText(const std::string& path) {
   return QFile::decodeName(QByteArray::fromStdString(path));
 }

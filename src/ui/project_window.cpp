@@ -30,8 +30,6 @@ namespace panelix::ui {
 
 namespace {
 
-constexpr char kOpenFailed[] = "Fail to Open the file";
-
 // The build time stamped into the info block: the local clock now.
 infoblock::BuildTime LocalBuildTime() {
   const std::time_t now = std::time(nullptr);
@@ -254,11 +252,11 @@ void TForm8::BtnAddAllClick() {
     m_binFolder = project::FolderOfPath(NativePath(*chosen));
     m_bins = {};
     ShowBinList();
-    m_bins.items = project::ListBinFolder(m_binFolder, kOpenFailed);
+    m_bins.items = project::ListBinFolder(m_binFolder, kFailToOpen);
     ShowBinList();
     OpenProject(true);
   } catch (const std::exception&) {
-    m_dialogs.Message(this, Text(kOpenFailed));
+    m_dialogs.Message(this, Text(kFailToOpen));
   }
 }
 

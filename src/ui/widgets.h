@@ -20,6 +20,9 @@ class QWidget;
 
 namespace panelix::ui {
 
+// What the windows say when a file or folder the user chose cannot be opened.
+inline constexpr const char* kFailToOpen = "Fail to Open the file";
+
 class RadioGroup;
 
 // Paths travel to the core as the bytes the file system uses.

@@ -37,13 +37,13 @@ FramePick PickFor(SampleOp op, bool stereo, ChannelChoice channel) {
 
 SampleOp ChooseOp(const WavInfo& info, const WavOptions& options) {
   if (info.channels != 1 && info.channels != 2) {
-    throw Error("Can't support " + std::to_string(info.channels) + " channels wav files");
+    throw Error(UnsupportedChannelsMessage(info.channels));
   }
   if (info.bitsPerSample == 8) {
     return SampleOp::Copy8;
   }
   if (info.bitsPerSample != 16) {
-    throw Error("Can't support " + std::to_string(info.bitsPerSample) + " BitsPerSample wav files");
+    throw Error(UnsupportedBitsMessage(info.bitsPerSample));
   }
   switch (options.bits) {
     case BitsChoice::Bits16:

@@ -10,6 +10,14 @@
 
 namespace panelix::wav {
 
+std::string UnsupportedChannelsMessage(int channels) {
+  return "Can't support " + std::to_string(channels) + " channels wav files";
+}
+
+std::string UnsupportedBitsMessage(int bitsPerSample) {
+  return "Can't support " + std::to_string(bitsPerSample) + " BitsPerSample wav files";
+}
+
 namespace {
 
 constexpr std::size_t kFormatStart = 20;
@@ -38,11 +46,11 @@ void ReadFormat(std::span<const std::uint8_t> file, WavInfo& info) {
 void CheckFormat(WavInfo& info, const MessageFn& message) {
   info.valid = true;
   if (info.channels != 1 && info.channels != 2) {
-    message("Can't support " + std::to_string(info.channels) + " channels wav files");
+    message(UnsupportedChannelsMessage(info.channels));
     info.valid = false;
   }
   if (info.bitsPerSample != 8 && info.bitsPerSample != 16) {
-    message("Can't support " + std::to_string(info.bitsPerSample) + " BitsPerSample wav files");
+    message(UnsupportedBitsMessage(info.bitsPerSample));
     info.valid = false;
   }
 }

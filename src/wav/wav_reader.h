@@ -12,6 +12,9 @@ namespace panelix::wav {
 inline constexpr const char* kOpenFailed = "打开文件失败!";
 inline constexpr const char* kErrorChunk = "Error Chunk!";
 inline constexpr const char* kTruncated = "The wav file is truncated!";
+// "Can't support N channels wav files" and "Can't support N BitsPerSample wav files".
+std::string UnsupportedChannelsMessage(int channels);
+std::string UnsupportedBitsMessage(int bitsPerSample);
 
 // What a load found in a WAV file.
 struct WavInfo {
