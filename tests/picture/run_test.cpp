@@ -12,6 +12,7 @@
 #include "picture/decode_checks.h"
 #include "picture/folder_scan.h"
 #include "support/cli_runner.h"
+#include "support/old_files.h"
 
 namespace panelix::picture {
 namespace {
@@ -81,6 +82,20 @@ std::string Text(const Bytes& b) {
   return {b.begin(), b.end()};
 }
 
+// Lists count pictures p0.bmp.. in the window, 2 x 1 grey BMPs, and a damaged one at index broken.
+void AddPictures(const panelix::test::TempDir& dir, FakeWindow& window, int count, int broken = -1) {
+  for (int i = 0; i < count; ++i) {
+    const auto path = (dir / ("p" + std::to_string(i) + ".bmp")).string();
+    panelix::test::WriteBytes(path, i == broken ? Bytes{'B', 'M', 0} : GreyBmp(2, 0x80));
+    window.list.push_back(path);
+  }
+}
+
+// The pair a failed or stopped run into Picture-x.bin must leave as it was.
+panelix::test::OldFiles OldPair(const panelix::test::TempDir& dir) {
+  return panelix::test::OldFiles({dir / "Picture-x.bin", dir / "Picture-x-Addr.txt"});
+}
+
 TEST(ConversionRun, AllConvertWritesBinRowsAndAddressList) {
   panelix::test::TempDir dir;
   FakeWindow window;
@@ -118,19 +133,14 @@ TEST(ConversionRun, AllConvertWritesBinRowsAndAddressList) {
 TEST(ConversionRun, AFailingPictureEndsTheRunAndLeavesTheOldPair) {
   panelix::test::TempDir dir;
   FakeWindow window;
-  for (int i = 0; i < 4; ++i) {
-    const auto path = (dir / ("p" + std::to_string(i) + ".bmp")).string();
-    panelix::test::WriteBytes(path, i == 2 ? Bytes{'B', 'M', 0} : GreyBmp(2, 0x80));
-    window.list.push_back(path);
-  }
-  panelix::test::WriteText(dir / "Picture-x.bin", "old bin");
-  panelix::test::WriteText(dir / "Picture-x-Addr.txt", "old");
+  AddPictures(dir, window, 4, 2);
+  const panelix::test::OldFiles old = OldPair(dir);
+  old.Write();
   ConversionRun run;
   EXPECT_EQ(window.RunAll(run, (dir / "Picture-x.bin").string()), 2);
   ASSERT_EQ(window.memo.size(), 3U);
   EXPECT_EQ(window.memo[2], "Fail to convert " + window.list[2]);
-  EXPECT_EQ(Text(panelix::test::ReadBytes(dir / "Picture-x.bin")), "old bin");
-  EXPECT_EQ(Text(panelix::test::ReadBytes(dir / "Picture-x-Addr.txt")), "old");
+  old.ExpectKept();
   EXPECT_EQ(window.messages, std::vector<std::string>{"Start to convert, please wait..."});
   EXPECT_FALSE(run.Running());
   EXPECT_EQ(run.Outcome(), RunOutcome::Failed);
@@ -140,11 +150,8 @@ TEST(ConversionRun, AFailingPictureEndsTheRunAndLeavesTheOldPair) {
 TEST(ConversionRun, OldPairStaysWhenAWriteOrTheCommitFails) {
   panelix::test::TempDir dir;
   FakeWindow window;
-  for (int i = 0; i < 3; ++i) {
-    const auto path = (dir / ("p" + std::to_string(i) + ".bmp")).string();
-    panelix::test::WriteBytes(path, GreyBmp(2, 0x80));
-    window.list.push_back(path);
-  }
+  AddPictures(dir, window, 3);
+  const panelix::test::OldFiles old = OldPair(dir);
   struct Case {
     const char* name;
     FileFaults faults;
@@ -159,8 +166,7 @@ TEST(ConversionRun, OldPairStaysWhenAWriteOrTheCommitFails) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    panelix::test::WriteText(dir / "Picture-x.bin", "old bin");
-    panelix::test::WriteText(dir / "Picture-x-Addr.txt", "old");
+    old.Write();
     window.messages.clear();
     ConversionRun run;
     ASSERT_TRUE(run.CheckList(window));
@@ -172,8 +178,7 @@ TEST(ConversionRun, OldPairStaysWhenAWriteOrTheCommitFails) {
     SetFileFaults({});
     EXPECT_EQ(run.Outcome(), RunOutcome::Failed);
     EXPECT_EQ(window.messages, c.messages);
-    EXPECT_EQ(Text(panelix::test::ReadBytes(dir / "Picture-x.bin")), "old bin");
-    EXPECT_EQ(Text(panelix::test::ReadBytes(dir / "Picture-x-Addr.txt")), "old");
+    old.ExpectKept();
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 5);
   }
 }
@@ -181,19 +186,15 @@ TEST(ConversionRun, OldPairStaysWhenAWriteOrTheCommitFails) {
 TEST(ConversionRun, AStopAtAnyProgressCallEndsStoppedAndLeavesTheOldPair) {
   panelix::test::TempDir dir;
   FakeWindow window;
-  for (int i = 0; i < 3; ++i) {
-    const auto path = (dir / ("p" + std::to_string(i) + ".bmp")).string();
-    panelix::test::WriteBytes(path, GreyBmp(2, 0x80));
-    window.list.push_back(path);
-  }
+  AddPictures(dir, window, 3);
+  const panelix::test::OldFiles old = OldPair(dir);
   ConversionRun full;
   ASSERT_EQ(window.RunAll(full, (dir / "full.bin").string()), 3);
   const std::size_t calls = window.progress.size();
   ASSERT_GT(calls, 3U);
   for (std::size_t stop = 1; stop <= calls; ++stop) {
     SCOPED_TRACE(stop);
-    panelix::test::WriteText(dir / "Picture-x.bin", "old bin");
-    panelix::test::WriteText(dir / "Picture-x-Addr.txt", "old");
+    old.Write();
     window.progress.clear();
     window.messages.clear();
     window.stopAtCall = stop;
@@ -203,8 +204,7 @@ TEST(ConversionRun, AStopAtAnyProgressCallEndsStoppedAndLeavesTheOldPair) {
     EXPECT_EQ(run.Outcome(), RunOutcome::Stopped);
     EXPECT_EQ(window.progress.size(), stop);
     EXPECT_EQ(window.messages, std::vector<std::string>{"Start to convert, please wait..."});
-    EXPECT_EQ(Text(panelix::test::ReadBytes(dir / "Picture-x.bin")), "old bin");
-    EXPECT_EQ(Text(panelix::test::ReadBytes(dir / "Picture-x-Addr.txt")), "old");
+    old.ExpectKept();
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 7);
   }
 }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "make_bin_fixture.h"
+#include "support/old_files.h"
 
 namespace panelix::project {
 namespace {
@@ -441,11 +442,10 @@ TEST(MakeBinTest, InfoBinReportAndImageAppearTogetherOrNotAtAll) {
   const auto info = dir / "UserInfo.bin";
   const auto report = dir / "UserInfo.txt";
   const auto flash = dir / "flash.bin";
+  const OldFiles old({info, report, flash});
   for (const FileFaults faults :
        {FileFaults{.failWrite = 1}, FileFaults{.failWrite = 4}, FileFaults{.failCommit = true}}) {
-    for (const auto& old : {info, report, flash}) {
-      WriteText(old, "old");
-    }
+    old.Write();
     SetFileFaults(faults);
     EXPECT_THROW(
         {
@@ -456,9 +456,7 @@ TEST(MakeBinTest, InfoBinReportAndImageAppearTogetherOrNotAtAll) {
         },
         Error);
     SetFileFaults({});
-    for (const auto& old : {info, report, flash}) {
-      EXPECT_EQ(ReadBytes(old), (std::vector<std::uint8_t>{'o', 'l', 'd'}));
-    }
+    old.ExpectKept();
     EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), {}), 5);
   }
   MakeOutputs outputs(*run.image);
