@@ -1,6 +1,5 @@
 #include <libdeflate.h>
 #include <spng.h>
-#include <zlib.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -80,7 +79,7 @@ ChunkWalk CheckChunks(std::span<const std::uint8_t> file) {
     const std::uint8_t* type = file.data() + at + 4;
     const bool critical = (type[0] & 0x20) == 0;
     if (critical) {
-      const uLong crc = crc32(crc32(0L, Z_NULL, 0), type, static_cast<uInt>(length + 4));
+      const std::uint32_t crc = libdeflate_crc32(0, type, std::size_t{length} + 4);
       if (crc != BigEndian32(type + 4 + length)) {
         Fail("the " + std::string(reinterpret_cast<const char*>(type), 4) + " chunk fails its CRC");
       }
