@@ -1,14 +1,13 @@
 #include "picture/encoders.h"
 
-#include <bit>
 #include <cstdint>
-#include <cstring>
 #include <limits>
 #include <string>
 #include <type_traits>
 
 #include "base/error.h"
 #include "picture/dither.h"
+#include "picture/encode_rows.h"
 #include "picture/loading.h"
 
 namespace panelix::picture {
@@ -56,19 +55,8 @@ void EncodeRow(const std::uint8_t* row, std::size_t n, bool mirrorX, const RowLa
     for (std::size_t k = 0; k < n; ++k) {
       pixel(at, k, row + 3 * (n - 1 - k));
     }
-  } else if constexpr (requires(std::uint32_t v) { PixelFn::FromWord(v); } &&
-                       std::endian::native == std::endian::little) {
-    // One 4-byte load and one 2-byte store per pixel (the load reaches into the next pixel, so the
-    // last one is read bytewise).
-    for (std::size_t k = 0; k + 1 < n; ++k) {
-      std::uint32_t word = 0;
-      std::memcpy(&word, row + 3 * k, 4);
-      const auto value = static_cast<std::uint16_t>(PixelFn::FromWord(word));
-      std::memcpy(at + 2 * k, &value, 2);
-    }
-    if (n > 0) {
-      pixel(at, n - 1, row + 3 * (n - 1));
-    }
+  } else if constexpr (requires { PixelFn::kBgr; }) {
+    detail::R5G6B5Row(row, n, PixelFn::kBgr, at);
   } else {
     for (std::size_t k = 0; k < n; ++k) {
       pixel(at, k, row + 3 * k);
@@ -102,11 +90,8 @@ std::vector<std::uint8_t> EncodeRows(const RgbImage& picture, const PictureOptio
 // and last the channels the order puts there.
 template <int First, int Last>
 struct R5G6B5Pixel {
-  // The value of a pixel whose channels are the low three bytes of word (little-endian).
-  static unsigned FromWord(std::uint32_t word) {
-    return (((word >> (8 * First)) & 0xF8U) << 8) | ((word >> 5) & 0x7E0U) |
-           ((word >> (8 * Last + 3)) & 0x1FU);
-  }
+  // Whole unmirrored rows go through the vectorised row encoder.
+  static constexpr bool kBgr = First == 2;
   void operator()(std::uint8_t* row, std::size_t k, const std::uint8_t* p) const {
     const unsigned value = (static_cast<unsigned>(p[First] >> 3) << 11) |
                            (static_cast<unsigned>(p[1] >> 2) << 5) | static_cast<unsigned>(p[Last] >> 3);
