@@ -1,4 +1,5 @@
-// Times the main window's "All Convert" over the pictures of a folder, offscreen:
+// Times the main window's "All Convert" over the pictures of a folder, offscreen, or the GIF
+// window's when PICTURE is a GIF:
 //   bench_window_run PICTURE OUT [LOOK_AHEAD [FIRST_MS NEXT_MS]]
 // PICTURE is one picture of the folder (the window lists the whole folder), OUT the bin to write,
 // LOOK_AHEAD the pictures decoded ahead (the window's default unless given), FIRST_MS and NEXT_MS
@@ -12,6 +13,7 @@
 
 #include "base/allocation.h"
 #include "ui/dialogs.h"
+#include "ui/gif_window.h"
 #include "ui/main_window.h"
 
 namespace {
@@ -46,28 +48,43 @@ int main(int argc, char** argv) {
     return 2;
   }
   Answers answers(QString::fromLocal8Bit(argv[1]), QString::fromLocal8Bit(argv[2]));
+  const bool gif = QString::fromLocal8Bit(argv[1]).endsWith(QStringLiteral(".gif"), Qt::CaseInsensitive);
   panelix::ui::TForm1 window(answers);
+  panelix::ui::TForm6 gifWindow(answers);
   if (argc > 3) {
     window.SetLookAheadDepth(std::stoul(argv[3]));
+    gifWindow.SetLookAheadDepth(std::stoul(argv[3]));
   }
   if (argc > 5) {
     window.SetRunDelays(std::stoi(argv[4]), std::stoi(argv[5]), 0);
+    gifWindow.SetRunDelays(std::stoi(argv[4]), std::stoi(argv[5]));
   }
-  window.BtnInputPictureClick();
+  if (gif) {
+    gifWindow.Button1Click();
+  } else {
+    window.BtnInputPictureClick();
+  }
   timespec cpuStart{};
   clock_gettime(CLOCK_THREAD_CPUTIME_ID, &cpuStart);
   QElapsedTimer clock;
   clock.start();
-  window.BtnMConvertClick();
-  while (window.Run().Running()) {
-    QApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+  if (gif) {
+    gifWindow.BtnAConvertClick();
+  } else {
+    window.BtnMConvertClick();
+  }
+  const auto running = [&] { return gif ? gifWindow.Run().Running() : window.Run().Running(); };
+  while (running()) {
+    QApplication::processEvents(QEventLoop::WaitForMoreEvents);
   }
   const double wall = static_cast<double>(clock.nsecsElapsed()) / 1e9;
   timespec cpuEnd{};
   clock_gettime(CLOCK_THREAD_CPUTIME_ID, &cpuEnd);
   const double cpu = static_cast<double>(cpuEnd.tv_sec - cpuStart.tv_sec) +
                      static_cast<double>(cpuEnd.tv_nsec - cpuStart.tv_nsec) / 1e9;
-  std::printf("%d pictures in %.3f s, the window's thread busy %.3f s\n", window.Run().PicturesDone(), wall,
+  const int done = gif ? gifWindow.Run().CurrentIndex() : window.Run().PicturesDone();
+  std::printf("%d %s in %.3f s, the window's thread busy %.3f s\n", done, gif ? "GIFs" : "pictures", wall,
               cpu);
-  return window.Run().Outcome() == panelix::picture::RunOutcome::Succeeded ? 0 : 1;
+  const auto outcome = gif ? gifWindow.Run().Outcome() : window.Run().Outcome();
+  return outcome == panelix::picture::RunOutcome::Succeeded ? 0 : 1;
 }

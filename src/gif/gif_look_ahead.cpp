@@ -55,6 +55,8 @@ void TakeDrawnRows(const picture::RgbImage& canvas, std::vector<std::uint8_t>& d
     }
   }
   firstRow = std::max(first, 0);
+  rgbOut.clear();
+  drawnOut.clear();
   if (first < 0) {
     return;
   }
@@ -69,6 +71,24 @@ void TakeDrawnRows(const picture::RgbImage& canvas, std::vector<std::uint8_t>& d
 }
 
 }  // namespace
+
+void GifLookAhead::PutOn(picture::RgbImage& canvas, const Item& frame) {
+  // Runs of drawn pixels are copied whole: an opaque frame is one copy per row.
+  const auto width = static_cast<std::size_t>(canvas.width);
+  std::uint8_t* out = canvas.rgb.data() + 3 * static_cast<std::size_t>(frame.firstRow) * width;
+  const std::uint8_t* drawn = frame.drawn.data();
+  const std::size_t pixels = frame.drawn.size();
+  for (std::size_t row = 0; row < pixels; row += width) {
+    const std::uint8_t* end = drawn + row + width;
+    const std::uint8_t* run = std::find(drawn + row, end, std::uint8_t{1});
+    while (run != end) {
+      const std::uint8_t* stop = std::find(run, end, std::uint8_t{0});
+      const auto from = static_cast<std::size_t>(run - drawn);
+      std::memcpy(out + 3 * from, frame.rgb.data() + 3 * from, 3 * static_cast<std::size_t>(stop - run));
+      run = std::find(stop, end, std::uint8_t{1});
+    }
+  }
+}
 
 GifLookAhead::GifLookAhead(std::size_t depth, std::size_t maxBytes) : m_depth(depth), m_maxBytes(maxBytes) {}
 
@@ -196,13 +216,8 @@ void GifLookAhead::Draw(const std::string& path, std::int64_t maxPixels, picture
         SizeCanvas(canvas, item.width, item.height);
         break;
       case Item::Kind::Frame: {
-        const auto width = static_cast<std::size_t>(canvas.width);
-        std::uint8_t* out = canvas.rgb.data() + 3 * static_cast<std::size_t>(item.firstRow) * width;
-        for (std::size_t i = 0; i < item.drawn.size(); ++i) {
-          if (item.drawn[i] != 0) {
-            std::memcpy(out + 3 * i, item.rgb.data() + 3 * i, 3);
-          }
-        }
+        PutOn(canvas, item);
+        GiveBack(item);
         if (item.index >= 0 && !afterFrame(item.index)) {
           return;
         }
@@ -212,6 +227,27 @@ void GifLookAhead::Draw(const std::string& path, std::int64_t maxPixels, picture
         std::rethrow_exception(item.error);
       case Item::Kind::End:
         return;
+    }
+  }
+}
+
+std::vector<std::uint8_t> GifLookAhead::Spare() {
+  std::lock_guard lock(m_mutex);
+  if (m_spare.empty()) {
+    return {};
+  }
+  std::vector<std::uint8_t> spare = std::move(m_spare.back());
+  m_spare.pop_back();
+  return spare;
+}
+
+void GifLookAhead::GiveBack(Item& item) {
+  // Enough for the frames in flight; fresh memory for each frame would cost page faults.
+  constexpr std::size_t kMostSpare = 8;
+  std::lock_guard lock(m_mutex);
+  for (std::vector<std::uint8_t>* buffer : {&item.rgb, &item.drawn}) {
+    if (m_spare.size() < kMostSpare && buffer->capacity() > 0) {
+      m_spare.push_back(std::move(*buffer));
     }
   }
 }
@@ -250,6 +286,9 @@ void GifLookAhead::Decode(Job& job) {
       Item frame;
       frame.kind = Item::Kind::Frame;
       frame.index = index;
+      // Given back as rgb then drawn: taken in the other order.
+      frame.drawn = Spare();
+      frame.rgb = Spare();
       TakeDrawnRows(canvas, drawn, frame.firstRow, frame.rgb, frame.drawn);
       wanted = Push(job, std::move(frame));
       return wanted;

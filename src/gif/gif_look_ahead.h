@@ -22,7 +22,7 @@ namespace panelix::gif {
 // frame). Destroying it stops the thread after the frame it is decoding.
 class GifLookAhead {
  public:
-  explicit GifLookAhead(std::size_t depth = 1, std::size_t maxBytes = std::size_t{32} << 20);
+  explicit GifLookAhead(std::size_t depth = 1, std::size_t maxBytes = std::size_t{4} << 20);
   ~GifLookAhead();
   GifLookAhead(const GifLookAhead&) = delete;
   GifLookAhead& operator=(const GifLookAhead&) = delete;
@@ -45,12 +45,17 @@ class GifLookAhead {
   // Hands an item to the run, waiting while too much is held; false when the job was dropped.
   bool Push(Job& job, Item item);
   void Cancel(const std::shared_ptr<Job>& job);
+  static void PutOn(picture::RgbImage& canvas, const Item& frame);
+  // A buffer a frame the run is done with held, for the next frame decoded (empty when none).
+  std::vector<std::uint8_t> Spare();
+  void GiveBack(Item& item);
 
   const std::size_t m_depth;
   const std::size_t m_maxBytes;
   std::mutex m_mutex;
   std::condition_variable m_changed;
   std::deque<std::shared_ptr<Job>> m_jobs;
+  std::vector<std::vector<std::uint8_t>> m_spare;
   std::size_t m_heldBytes = 0;
   bool m_stop = false;
   std::thread m_thread;
