@@ -201,47 +201,33 @@ std::uint64_t ReplacingFile::AppendFrom(int fd, std::uint64_t count, const std::
   if (m_fd < 0 || m_prepared) {
     throw Error(m_message);
   }
+  // Through a buffer of our own: on ext4, copy_file_range moves page-cache pages through a pipe
+  // a few at a time and took about twice as long as this for the flash image's bins. The buffer
+  // is kept for the next call and never cleared, since every byte is read into it before use.
+  constexpr std::size_t kBufferBytes = std::size_t{1} << 20;
+  if (!m_copyBuffer) {
+    m_copyBuffer = std::make_unique_for_overwrite<std::uint8_t[]>(kBufferBytes);
+  }
   std::uint64_t copied = 0;
-  bool inKernel = true;
-  std::vector<std::uint8_t> buffer;
   while (copied < count) {
-    const auto want =
-        static_cast<std::size_t>(std::min<std::uint64_t>(count - copied, std::uint64_t{1} << 30));
-    ssize_t n = -1;
-    if (inKernel) {
-      n = ::copy_file_range(fd, nullptr, m_fd, nullptr, want, 0);
-      if (n < 0 && errno != EINTR) {
-        // Not possible between these two files, or one of them failed: go on through a buffer,
-        // which also tells a failing read from a failing write.
-        inKernel = false;
-        buffer.resize(std::size_t{1} << 20);
+    const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(count - copied, kBufferBytes));
+    const ssize_t n = ::read(fd, m_copyBuffer.get(), want);
+    if (n < 0) {
+      if (errno == EINTR) {
         continue;
       }
-      // Like every write, a piece copied counts once for the fault seam (WriteAll counts the
-      // buffered ones); finding the end of the file writes nothing and does not count.
-      if (n > 0 && InjectedWriteFault()) {
-        Fail();
-      }
-    } else {
-      n = ::read(fd, buffer.data(), std::min(want, buffer.size()));
-      if (n < 0 && errno != EINTR) {
-        const std::string message = readMessage.empty() ? m_message : readMessage;
-        Discard();
-        throw Error(message);
-      }
-      if (n > 0) {
-        try {
-          WriteAll(m_fd, buffer.data(), static_cast<std::size_t>(n));
-        } catch (const std::system_error&) {
-          Fail();
-        }
-      }
-    }
-    if (n < 0) {
-      continue;  // interrupted
+      const std::string message = readMessage.empty() ? m_message : readMessage;
+      Discard();
+      throw Error(message);
     }
     if (n == 0) {
       break;
+    }
+    // Like every write, a piece copied counts once for the fault seam.
+    try {
+      WriteAll(m_fd, m_copyBuffer.get(), static_cast<std::size_t>(n));
+    } catch (const std::system_error&) {
+      Fail();
     }
     copied += static_cast<std::uint64_t>(n);
     m_size += static_cast<std::uint64_t>(n);

@@ -41,8 +41,7 @@ class ReplacingFile {
   void Write(std::string_view text);
   // Appends count copies of value without holding them all in memory.
   void WriteRepeated(std::uint8_t value, std::uint64_t count);
-  // Appends up to count bytes of the file open as fd, read from its current offset, copied inside
-  // the kernel where the file systems allow it (no user-space buffer then). Returns the bytes
+  // Appends up to count bytes of the file open as fd, read from its current offset. Returns the bytes
   // appended, fewer than count only when that file ends first. Throws panelix::Error with the
   // message when writing fails, and with readMessage (the message when it is empty) when reading
   // that file fails.
@@ -70,7 +69,8 @@ class ReplacingFile {
   int m_fd = -1;
   std::uint64_t m_size = 0;
   bool m_prepared = false;
-  int m_slot = -1;  // its place among the names removed on a signal
+  int m_slot = -1;                               // its place among the names removed on a signal
+  std::unique_ptr<std::uint8_t[]> m_copyBuffer;  // AppendFrom's, made on first use
 };
 
 // The outputs of one run, put in place together. Each output is written to its own temporary file;
