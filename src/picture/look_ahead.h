@@ -40,8 +40,8 @@ bool LoadDecodedPreview(Preview& preview, DecodedFile file, const ConvertOptions
 // Decodes the next pictures of a run on a thread of its own while the run encodes the current one.
 // Only the reading and decoding are done ahead; whatever depends on the controls is left to
 // LoadDecodedPreview, so a control changed during the run acts exactly as it did before. At most
-// depth files beyond the one the run takes next are decoded or held ahead. Destroying it stops the thread after the file it is
-// decoding, if any.
+// depth files beyond the one the run takes next are decoded or held ahead. Destroying it stops the thread
+// after the file it is decoding, if any.
 class LookAhead {
  public:
   explicit LookAhead(std::size_t depth = 2);

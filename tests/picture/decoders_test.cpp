@@ -253,7 +253,8 @@ TEST(PngDecoding, OneCallPathGivesTheRowDecodersPixelsAndErrors) {
       cases.push_back({layout + "garbled stream", png(garbled), false, true});
       Bytes dictionary = stream;
       dictionary[1] = static_cast<std::uint8_t>((dictionary[1] & 0xC0) | 0x20);
-      dictionary[1] = static_cast<std::uint8_t>(dictionary[1] + (31 - (dictionary[0] * 256 + dictionary[1]) % 31) % 31);
+      dictionary[1] =
+          static_cast<std::uint8_t>(dictionary[1] + (31 - (dictionary[0] * 256 + dictionary[1]) % 31) % 31);
       cases.push_back({layout + "preset dictionary", png(dictionary), false, true});
       Bytes cut = png(stream);
       cut.resize(33 + 8 + stream.size() / 2);

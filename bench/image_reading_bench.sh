@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Time of `panelix inspect` on a 200 MB flash image with 8000 picture entries, and the rate of
 # `panelix inspect --extract` (PNG encoding) over the same image.
-# Usage: bench/inspect_bench.sh BUILD_DIR
+# Usage: bench/image_reading_bench.sh BUILD_DIR
 set -euo pipefail
 BUILD=$(realpath "$1")
 PANELIX="$BUILD/src/cli/panelix"
