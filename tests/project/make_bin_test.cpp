@@ -44,6 +44,14 @@ BuildRun Build(const TempDir& dir, const std::vector<std::string>& bins,
   return run;
 }
 
+// A 4-byte picture bin with its list and an 8-byte sound bin, built with the default project.
+BuildRun BuildPictureAndSound(const TempDir& dir) {
+  WriteBytes(dir / "Picture-a.bin", Pattern(4, 0));
+  WriteText(dir / "Picture-a-Addr.txt", EvenRows(2, 2));
+  WriteBytes(dir / "Wav-a.bin", Pattern(8, 0));
+  return Build(dir, {"Picture-a.bin", "Wav-a.bin"}, ProjectLines());
+}
+
 // Two picture bins with their address lists and a font bin listed between them, a bootloader and
 // one command line: the three outputs byte for byte.
 TEST(MakeBinTest, PicturesFontBootloaderAndCommandsLandWhereTheRulesSay) {
@@ -494,10 +502,7 @@ TEST(MakeBinTest, InfoBinReportAndImageAppearTogetherOrNotAtAll) {
 
 TEST(MakeBinTest, ImageStopsWhenABinVanishedOrChangedAndKeepsTheOldImage) {
   TempDir dir;
-  WriteBytes(dir / "Picture-a.bin", Pattern(4, 0));
-  WriteText(dir / "Picture-a-Addr.txt", EvenRows(2, 2));
-  WriteBytes(dir / "Wav-a.bin", Pattern(8, 0));
-  const BuildRun run = Build(dir, {"Picture-a.bin", "Wav-a.bin"}, ProjectLines());
+  const BuildRun run = BuildPictureAndSound(dir);
   ASSERT_TRUE(run.image);
   WriteBytes(dir / "flash.bin", {1, 2, 3});
 
@@ -539,10 +544,7 @@ TEST(MakeBinTest, ImageStopsWhenABinVanishedOrChangedAndKeepsTheOldImage) {
 
 TEST(MakeBinTest, AStopAtAnyProgressCallLeavesTheOldImage) {
   TempDir dir;
-  WriteBytes(dir / "Picture-a.bin", Pattern(4, 0));
-  WriteText(dir / "Picture-a-Addr.txt", EvenRows(2, 2));
-  WriteBytes(dir / "Wav-a.bin", Pattern(8, 0));
-  const BuildRun run = Build(dir, {"Picture-a.bin", "Wav-a.bin"}, ProjectLines());
+  const BuildRun run = BuildPictureAndSound(dir);
   ASSERT_TRUE(run.image);
   std::size_t calls = 0;
   const auto counted = [&calls](std::size_t stopAt) {
