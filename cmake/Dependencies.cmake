@@ -2,7 +2,7 @@
 find_package(PkgConfig REQUIRED)
 find_package(ZLIB REQUIRED)
 pkg_check_modules(SPNG REQUIRED IMPORTED_TARGET spng)
-pkg_check_modules(DEFLATE REQUIRED IMPORTED_TARGET libdeflate)
+pkg_check_modules(ISAL REQUIRED IMPORTED_TARGET libisal)
 pkg_check_modules(TURBOJPEG REQUIRED IMPORTED_TARGET libturbojpeg)
 pkg_check_modules(JPEG REQUIRED IMPORTED_TARGET libjpeg)
 find_package(GIF REQUIRED)

@@ -8,7 +8,7 @@ PACKAGES=(
   build-essential cmake ninja-build pkg-config git
   clang libclang-rt-14-dev clang-format
   qt6-base-dev qt6-base-dev-tools libgl-dev
-  zlib1g-dev libspng-dev libdeflate-dev libturbojpeg0-dev libjpeg62-turbo-dev libpng-dev libgif-dev
+  zlib1g-dev libspng-dev libisal-dev libturbojpeg0-dev libjpeg62-turbo-dev libpng-dev libgif-dev
   libfreetype-dev libfontconfig-dev libicu-dev
   libcli11-dev nlohmann-json3-dev libgtest-dev libgmock-dev libbenchmark-dev
   fonts-arphic-uming fonts-dejavu-core

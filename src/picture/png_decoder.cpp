@@ -1,4 +1,6 @@
-#include <libdeflate.h>
+#include <emmintrin.h>
+#include <isa-l/crc.h>
+#include <isa-l/igzip_lib.h>
 #include <spng.h>
 
 #include <cstdlib>
@@ -79,7 +81,7 @@ ChunkWalk CheckChunks(std::span<const std::uint8_t> file) {
     const std::uint8_t* type = file.data() + at + 4;
     const bool critical = (type[0] & 0x20) == 0;
     if (critical) {
-      const std::uint32_t crc = libdeflate_crc32(0, type, std::size_t{length} + 4);
+      const std::uint32_t crc = crc32_gzip_refl(0, type, std::uint64_t{length} + 4);
       if (crc != BigEndian32(type + 4 + length)) {
         Fail("the " + std::string(reinterpret_cast<const char*>(type), 4) + " chunk fails its CRC");
       }
@@ -118,9 +120,12 @@ std::uint64_t DeclaredImageData(const spng_ihdr& ihdr) {
 // IDAT chunks, an unknown filter type) is left to the row decoder, whose messages and rules stay
 // the only ones.
 
-struct DeflateFree {
-  void operator()(libdeflate_decompressor* d) const { libdeflate_free_decompressor(d); }
-};
+// Whether a zlib stream's two-byte header is one the row decoder reads the same way: deflate with
+// the full 32 KiB window (a smaller one limits how far back a copy may reach, which the one-call
+// inflater does not check) and no preset dictionary, its check bits right.
+bool PlainZlibHeader(std::uint8_t cmf, std::uint8_t flg) {
+  return cmf == 0x78 && (flg & 0x20) == 0 && (cmf * 256 + flg) % 31 == 0;
+}
 
 std::uint8_t Paeth(std::uint8_t a, std::uint8_t b, std::uint8_t c) {
   const int pa = std::abs(b - c);
@@ -139,6 +144,101 @@ void EachChannel(std::index_sequence<K...> /*channels*/, Step step) {
   (step(std::integral_constant<std::size_t, K>{}), ...);
 }
 
+// One pixel of B bytes (3 or 4) in the low lanes of a vector, read and written as 4 bytes.
+std::uint32_t Load32(const std::uint8_t* p) {
+  std::uint32_t v;
+  std::memcpy(&v, p, 4);
+  return v;
+}
+
+__m128i LoadPixel(const std::uint8_t* p) {
+  return _mm_cvtsi32_si128(static_cast<int>(Load32(p)));
+}
+
+void StorePixel(std::uint8_t* p, __m128i v) {
+  const auto bits = static_cast<std::uint32_t>(_mm_cvtsi128_si32(v));
+  std::memcpy(p, &bits, 4);
+}
+
+// The filters that reach back to the pixel on the left, one pixel of B bytes per step with every
+// channel in one vector, so that the step's chain through that pixel is a few instructions long.
+// Each step reads and writes 4 bytes. With 3-byte pixels the fourth byte is the first of the next
+// pixel: its filtered bytes are read before the pixel is written, and the row's last pixel is left
+// to the caller (written in place, the steps change its first filtered byte). The reads may reach
+// one byte past the row's last pixel. Returns the pixels done.
+template <std::size_t B>
+constexpr std::size_t VectorSteps(std::size_t n) {
+  return B == 4 ? n / 4 : (n >= 3 ? n / 3 - 1 : 0);
+}
+
+template <std::size_t B>
+std::size_t SubRow(std::uint8_t* out, const std::uint8_t* in, std::size_t n) {
+  const std::size_t steps = VectorSteps<B>(n);
+  __m128i left = _mm_setzero_si128();
+  __m128i next = steps > 0 ? LoadPixel(in) : left;
+  for (std::size_t p = 0; p < steps; ++p) {
+    const std::size_t i = p * B;
+    const __m128i filtered = next;
+    next = p + 1 < steps || B == 3 ? LoadPixel(in + i + B) : next;
+    left = _mm_add_epi8(filtered, left);
+    StorePixel(out + i, left);
+  }
+  return steps;
+}
+
+// Average: left = filtered + floor((left + above) / 2). The floor is the rounding-up average of
+// the complements, complemented: floor((a + b) / 2) = ~avg(~a, ~b). Carried as its complement, the
+// left pixel goes through two instructions a step: ~left' = avg(~left, ~above) - filtered.
+template <std::size_t B>
+std::size_t AverageRow(std::uint8_t* out, const std::uint8_t* in, const std::uint8_t* above, std::size_t n) {
+  const std::size_t steps = VectorSteps<B>(n);
+  const __m128i ones = _mm_set1_epi8(-1);
+  __m128i notLeft = ones;
+  __m128i next = steps > 0 ? LoadPixel(in) : notLeft;
+  for (std::size_t p = 0; p < steps; ++p) {
+    const std::size_t i = p * B;
+    const __m128i filtered = next;
+    next = p + 1 < steps || B == 3 ? LoadPixel(in + i + B) : next;
+    const __m128i notUp = _mm_xor_si128(LoadPixel(above + i), ones);
+    notLeft = _mm_sub_epi8(_mm_avg_epu8(notLeft, notUp), filtered);
+    StorePixel(out + i, _mm_xor_si128(notLeft, ones));
+  }
+  return steps;
+}
+
+// Paeth without branches, in 16-bit lanes: the predictor is whichever of left, above and upper
+// left is nearest to left + above - upper left, the first of them on a tie.
+template <std::size_t B>
+std::size_t PaethRow(std::uint8_t* out, const std::uint8_t* in, const std::uint8_t* above, std::size_t n) {
+  const std::size_t steps = VectorSteps<B>(n);
+  const __m128i zero = _mm_setzero_si128();
+  __m128i left = zero;
+  __m128i upLeft = zero;
+  __m128i next = steps > 0 ? LoadPixel(in) : left;
+  for (std::size_t p = 0; p < steps; ++p) {
+    const std::size_t i = p * B;
+    const __m128i filtered = next;
+    next = p + 1 < steps || B == 3 ? LoadPixel(in + i + B) : next;
+    const __m128i up = _mm_unpacklo_epi8(LoadPixel(above + i), zero);
+    const __m128i a = _mm_unpacklo_epi8(left, zero);
+    const __m128i pa = _mm_sub_epi16(up, upLeft);  // the distance from left: |above - upper left|
+    const __m128i pb = _mm_sub_epi16(a, upLeft);   // from above: |left - upper left|
+    const __m128i absA = _mm_max_epi16(pa, _mm_sub_epi16(zero, pa));
+    const __m128i absB = _mm_max_epi16(pb, _mm_sub_epi16(zero, pb));
+    const __m128i sum = _mm_add_epi16(pa, pb);
+    const __m128i absC = _mm_max_epi16(sum, _mm_sub_epi16(zero, sum));
+    // left when pa <= pb and pa <= pc; else above when pb <= pc; else upper left.
+    const __m128i notLeft = _mm_or_si128(_mm_cmpgt_epi16(absA, absB), _mm_cmpgt_epi16(absA, absC));
+    const __m128i upOrUpLeft = _mm_or_si128(_mm_andnot_si128(_mm_cmpgt_epi16(absB, absC), up),
+                                            _mm_and_si128(_mm_cmpgt_epi16(absB, absC), upLeft));
+    const __m128i predictor = _mm_or_si128(_mm_andnot_si128(notLeft, a), _mm_and_si128(notLeft, upOrUpLeft));
+    left = _mm_add_epi8(filtered, _mm_packus_epi16(predictor, zero));
+    upLeft = up;
+    StorePixel(out + i, left);
+  }
+  return steps;
+}
+
 // Undoes one row's filter: out = the row's n bytes of B-byte pixels, from the filtered bytes in and
 // the unfiltered row above (all zero for the first row). out may be in. Returns false for an
 // unknown filter type.
@@ -148,6 +248,24 @@ bool Unfilter(std::uint8_t filter, std::uint8_t* out, const std::uint8_t* in, co
   constexpr auto kChannels = std::make_index_sequence<B>{};
   std::uint8_t left[B] = {};
   std::uint8_t upLeft[B] = {};
+  // The pixels the vector steps did not do (with 3-byte pixels, the last one) are done here, from
+  // the filtered bytes as they were and the last pixel the steps wrote.
+  const std::size_t tailStart = VectorSteps<B>(n) * B;
+  std::uint8_t tail[B];
+  std::memcpy(tail, in + tailStart, n - tailStart);
+  std::size_t i = 0;
+  const auto resume = [&](std::size_t pixels) {
+    i = pixels * B;
+    if (out == in) {
+      std::memcpy(out + tailStart, tail, n - tailStart);
+    }
+    if (i > 0) {
+      EachChannel(kChannels, [&](auto k) {
+        left[k] = out[i - B + k];
+        upLeft[k] = above[i - B + k];
+      });
+    }
+  };
   switch (filter) {
     case 0:
       if (out != in) {
@@ -155,7 +273,7 @@ bool Unfilter(std::uint8_t filter, std::uint8_t* out, const std::uint8_t* in, co
       }
       return true;
     case 1:
-      for (std::size_t i = 0; i < n; i += B) {
+      for (resume(SubRow<B>(out, in, n)); i < n; i += B) {
         EachChannel(kChannels, [&](auto k) {
           left[k] = static_cast<std::uint8_t>(in[i + k] + left[k]);
           out[i + k] = left[k];
@@ -163,12 +281,12 @@ bool Unfilter(std::uint8_t filter, std::uint8_t* out, const std::uint8_t* in, co
       }
       return true;
     case 2:
-      for (std::size_t i = 0; i < n; ++i) {
+      for (; i < n; ++i) {
         out[i] = static_cast<std::uint8_t>(in[i] + above[i]);
       }
       return true;
     case 3:
-      for (std::size_t i = 0; i < n; i += B) {
+      for (resume(AverageRow<B>(out, in, above, n)); i < n; i += B) {
         EachChannel(kChannels, [&](auto k) {
           left[k] = static_cast<std::uint8_t>(in[i + k] + ((left[k] + above[i + k]) >> 1));
           out[i + k] = left[k];
@@ -176,7 +294,7 @@ bool Unfilter(std::uint8_t filter, std::uint8_t* out, const std::uint8_t* in, co
       }
       return true;
     case 4:
-      for (std::size_t i = 0; i < n; i += B) {
+      for (resume(PaethRow<B>(out, in, above, n)); i < n; i += B) {
         EachChannel(kChannels, [&](auto k) {
           const std::uint8_t up = above[i + k];
           left[k] = static_cast<std::uint8_t>(in[i + k] + Paeth(left[k], up, upLeft[k]));
@@ -223,20 +341,22 @@ class OneCallImage {
         }
         stream = {joined.get(), total};
       }
-      // A first block of the fixed codes is left to the row decoder: the one-call inflater reads
-      // the codes those blocks reserve (lengths 286 and 287, distances 30 and 31) instead of
-      // refusing them.
-      if (stream.size() < 3 || ((stream[2] >> 1) & 3) == 1) {
+      if (stream.size() < 2 || !PlainZlibHeader(stream[0], stream[1]) || stream.size() > UINT32_MAX ||
+          m_height * stride > UINT32_MAX) {
         return false;
       }
-      std::unique_ptr<libdeflate_decompressor, DeflateFree> inflater(libdeflate_alloc_decompressor());
-      if (!inflater) {
-        return false;
-      }
-      // Filled whole or refused: the stream must end, its checksum included, exactly here.
-      m_raw.reset(new std::uint8_t[m_height * stride]);
-      if (libdeflate_zlib_decompress(inflater.get(), stream.data(), stream.size(), m_raw.get(),
-                                     m_height * stride, nullptr) != LIBDEFLATE_SUCCESS) {
+      // Filled whole or refused: the deflate data must end exactly here. Its adler32 is not read,
+      // as the row decoder does not: every IDAT chunk's CRC already guards these bytes.
+      // (The unfiltering steps may read a byte past the last row.)
+      m_raw.reset(new std::uint8_t[m_height * stride + 4]);
+      auto inflater = std::make_unique_for_overwrite<inflate_state>();
+      isal_inflate_init(inflater.get());
+      inflater->next_in = const_cast<std::uint8_t*>(stream.data() + 2);
+      inflater->avail_in = static_cast<std::uint32_t>(stream.size() - 2);
+      inflater->next_out = m_raw.get();
+      inflater->avail_out = static_cast<std::uint32_t>(m_height * stride);
+      if (isal_inflate_stateless(inflater.get()) != ISAL_DECOMP_OK || inflater->avail_out != 0 ||
+          inflater->block_state != ISAL_BLOCK_FINISH) {
         return false;
       }
       for (std::size_t y = 0; y < m_height; ++y) {

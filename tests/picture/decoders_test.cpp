@@ -172,9 +172,9 @@ Bytes Join(Bytes a, const Bytes& b) {
   return a;
 }
 
-Bytes Deflate(const Bytes& raw, int level = 6, int strategy = Z_DEFAULT_STRATEGY) {
+Bytes Deflate(const Bytes& raw, int level = 6, int strategy = Z_DEFAULT_STRATEGY, int windowBits = 15) {
   z_stream z{};
-  deflateInit2(&z, level, Z_DEFLATED, 15, 8, strategy);
+  deflateInit2(&z, level, Z_DEFLATED, windowBits, 8, strategy);
   Bytes out(deflateBound(&z, static_cast<uLong>(raw.size())));
   z.next_in = const_cast<std::uint8_t*>(raw.data());
   z.avail_in = static_cast<uInt>(raw.size());
@@ -183,6 +183,29 @@ Bytes Deflate(const Bytes& raw, int level = 6, int strategy = Z_DEFAULT_STRATEGY
   deflate(&z, Z_FINISH);
   out.resize(z.total_out);
   deflateEnd(&z);
+  return out;
+}
+
+// A zlib stream of one block of the fixed codes holding the given codes (value, bit count), each
+// written first bit first as deflate writes codes, then the end of the block.
+Bytes FixedCodeStream(const std::vector<std::pair<unsigned, int>>& codes) {
+  Bytes out{0x78, 0x9C, 0};
+  int bit = 0;
+  const auto put = [&](unsigned value, int count, bool firstBitFirst) {
+    for (int i = 0; i < count; ++i) {
+      const unsigned b = firstBitFirst ? (value >> (count - 1 - i)) & 1 : (value >> i) & 1;
+      out.back() = static_cast<std::uint8_t>(out.back() | (b << bit));
+      if (++bit == 8) {
+        out.push_back(0);
+        bit = 0;
+      }
+    }
+  };
+  put(3, 3, false);  // the last block, of the fixed codes
+  for (const auto& [value, count] : codes) {
+    put(value, count, true);
+  }
+  put(0, 7, true);  // end of block
   return out;
 }
 
@@ -229,17 +252,24 @@ TEST(PngDecoding, OneCallPathGivesTheRowDecodersPixelsAndErrors) {
       cases.push_back(
           {layout + "IDATs of 7 bytes and an empty one", png(stream, 7, Chunk("IDAT", {})), true});
       cases.push_back({layout + "stored blocks", png(Deflate(raw, 0)), true});
+      cases.push_back({layout + "fixed codes", png(Deflate(raw, 6, Z_FIXED)), true});
+      // After a filter byte of 0: length code 286, and a copy from distance code 30; both reserved.
+      cases.push_back(
+          {layout + "a reserved length code", png(FixedCodeStream({{0x30, 8}, {0xC6, 8}})), false, true});
+      cases.push_back({layout + "a reserved distance code",
+                       png(FixedCodeStream({{0x30, 8}, {0x30, 8}, {1, 7}, {30, 5}})), false, true});
       Bytes trailing = stream;
       trailing.insert(trailing.end(), {1, 2, 3});
       cases.push_back({layout + "bytes after the stream", png(trailing), true});
+      Bytes badChecksum = stream;
+      badChecksum.back() ^= 1;
+      cases.push_back({layout + "wrong checksum", png(badChecksum), true});
+      cases.push_back({layout + "no checksum", png(Bytes(stream.begin(), stream.end() - 4)), true});
       cases.push_back(
           {layout + "a chunk after the whole stream, then a stray IDAT",
            png(stream, stream.size(), Join(Chunk("tEXt", Bytes{'a', 0, 'b'}), Chunk("IDAT", {1}))), true});
       // Files the one-call path leaves to the row decoder, which accepts or refuses them its way.
-      cases.push_back({layout + "fixed codes", png(Deflate(raw, 6, Z_FIXED)), false});
-      Bytes badChecksum = stream;
-      badChecksum.back() ^= 1;
-      cases.push_back({layout + "wrong checksum", png(badChecksum), false});
+      cases.push_back({layout + "a window of 512 bytes", png(Deflate(raw, 6, Z_DEFAULT_STRATEGY, 9)), false});
       cases.push_back(
           {layout + "one row too many", png(Deflate(RawRows(kRows + 1, rowBytes, allFilters))), false});
       cases.push_back(
