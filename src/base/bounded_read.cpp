@@ -43,14 +43,17 @@ std::vector<std::uint8_t> ReadFileBytesUpTo(const std::filesystem::path& path, s
     if (static_cast<std::uint64_t>(st.st_size) > limit) {
       throw Error(FileTooLargeMessage(path, limit));
     }
-    bytes.reserve(static_cast<std::size_t>(st.st_size));
+    // Room for the byte past the end too, which the read that finds the end asks for.
+    bytes.reserve(static_cast<std::size_t>(st.st_size) + 1);
   }
   constexpr std::size_t kChunk = std::size_t{1} << 16;
   for (;;) {
     // Ask for one byte more than the limit allows, so that a file grown since fstat, or a pipe,
-    // is found too large without holding more than limit + 1 bytes.
+    // is found too large without holding more than limit + 1 bytes. A file of known size is read
+    // in one piece.
     const std::uint64_t room = limit + 1 - bytes.size();
-    const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(kChunk, room));
+    const std::size_t piece = std::max(kChunk, bytes.capacity() - bytes.size());
+    const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(piece, room));
     const std::size_t have = bytes.size();
     bytes.resize(have + want);
     const ssize_t n = ::read(file.fd, bytes.data() + have, want);

@@ -25,10 +25,10 @@ PngPicture DecodePngVia(std::span<const std::uint8_t> file, const DecodeLimits& 
 // A PNG that the one-call path reads, handed over row by row instead of as a whole picture: after
 // the checks DecodePng makes (and throws for, in the same words), start(width, height) is called,
 // then row(y, rgb, alpha) for y = 0 .. height-1 in order with the row's pixels, 3 bytes each, and
-// its alpha (nullptr for a file without alpha); the row is the caller's to change until the next
-// call. These
-// are the pixels DecodePng gives. Returns false, having called neither, when the file needs the row
-// decoder: DecodePng is then the way to read it.
+// its alpha (nullptr for a file without alpha). With alpha, the pixels are a copy, the caller's to
+// change until the next call; without, they are what the rows below are decoded from, and must be
+// left as they are. These are the pixels DecodePng gives. Returns false, having called neither,
+// when the file needs the row decoder: DecodePng is then the way to read it.
 using PngStartFn = std::function<void(std::int32_t width, std::int32_t height)>;
 using PngRowFn = std::function<void(std::int32_t y, std::uint8_t* rgb, const std::uint8_t* alpha)>;
 bool DecodePngByRow(std::span<const std::uint8_t> file, const DecodeLimits& limits, const PngStartFn& start,

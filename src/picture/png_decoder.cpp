@@ -206,6 +206,43 @@ std::size_t AverageRow(std::uint8_t* out, const std::uint8_t* in, const std::uin
   return steps;
 }
 
+// Two rows that both use Average, undone together in place: each step does a pixel of the first
+// row and the pixel before it in the second, whose above is the first row's pixel of the step
+// before. The two chains are independent, so they overlap. Returns the pixels done in each row,
+// like AverageRow; the rest is the caller's, the second row's after the first's.
+template <std::size_t B>
+std::size_t AverageRowPair(std::uint8_t* first, std::uint8_t* second, const std::uint8_t* above,
+                           std::size_t n) {
+  const std::size_t steps = VectorSteps<B>(n);
+  if (steps == 0) {
+    return 0;
+  }
+  const __m128i ones = _mm_set1_epi8(-1);
+  __m128i notLeft = ones;   // complemented, as in AverageRow: the first row's last pixel
+  __m128i notLeft2 = ones;  // and the second's
+  __m128i next = LoadPixel(first);
+  __m128i next2 = LoadPixel(second);
+  for (std::size_t p = 0; p < steps; ++p) {
+    const std::size_t i = p * B;
+    const __m128i filtered = next;
+    next = p + 1 < steps || B == 3 ? LoadPixel(first + i + B) : next;
+    const __m128i notUp = _mm_xor_si128(LoadPixel(above + i), ones);
+    const __m128i notLeftBefore = notLeft;
+    notLeft = _mm_sub_epi8(_mm_avg_epu8(notLeft, notUp), filtered);
+    StorePixel(first + i, _mm_xor_si128(notLeft, ones));
+    if (p > 0) {
+      const __m128i filtered2 = next2;
+      next2 = LoadPixel(second + i);
+      notLeft2 = _mm_sub_epi8(_mm_avg_epu8(notLeft2, notLeftBefore), filtered2);
+      StorePixel(second + i - B, _mm_xor_si128(notLeft2, ones));
+    }
+  }
+  // The second row's last pixel of the steps, below the first row's.
+  notLeft2 = _mm_sub_epi8(_mm_avg_epu8(notLeft2, notLeft), next2);
+  StorePixel(second + (steps - 1) * B, _mm_xor_si128(notLeft2, ones));
+  return steps;
+}
+
 // Paeth without branches, in 16-bit lanes: the predictor is whichever of left, above and upper
 // left is nearest to left + above - upper left, the first of them on a tie.
 template <std::size_t B>
@@ -308,6 +345,32 @@ bool Unfilter(std::uint8_t filter, std::uint8_t* out, const std::uint8_t* in, co
   }
 }
 
+// Finishes an Average row in place from pixel `from` on, after the vector steps.
+template <std::size_t B>
+void AverageTail(std::uint8_t* row, const std::uint8_t* above, std::size_t n, std::size_t from) {
+  for (std::size_t i = from * B; i < n; ++i) {
+    const int left = i >= B ? row[i - B] : 0;
+    row[i] = static_cast<std::uint8_t>(row[i] + ((left + above[i]) >> 1));
+  }
+}
+
+// Undoes the Average filter of two rows in a row, in place; second lies below first.
+template <std::size_t B>
+void UnfilterAveragePair(std::uint8_t* first, std::uint8_t* second, const std::uint8_t* above,
+                         std::size_t n) {
+  // The pixels past the vector steps, as they were before the steps changed their first bytes.
+  const std::size_t tailStart = VectorSteps<B>(n) * B;
+  std::uint8_t tail[B];
+  std::uint8_t tail2[B];
+  std::memcpy(tail, first + tailStart, n - tailStart);
+  std::memcpy(tail2, second + tailStart, n - tailStart);
+  const std::size_t done = AverageRowPair<B>(first, second, above, n);
+  std::memcpy(first + tailStart, tail, n - tailStart);
+  std::memcpy(second + tailStart, tail2, n - tailStart);
+  AverageTail<B>(first, above, n, done);
+  AverageTail<B>(second, first, n, done);
+}
+
 // The image data of a file of the common layout, inflated in one call with every row's filter type
 // known; rows are unfiltered in place as they are walked.
 class OneCallImage {
@@ -376,30 +439,15 @@ class OneCallImage {
     return true;
   }
 
-  // Calls row(y, rgb, alpha) for y = 0 .. height-1 in order, with the row's pixels (3 bytes each,
-  // the caller's to change) and its alpha (nullptr without alpha); both stay valid until the next
-  // call.
+  // Calls row(y, rgb, alpha) for y = 0 .. height-1 in order, with the row's pixels (3 bytes each)
+  // and its alpha (nullptr without alpha); both stay valid until the next call. With alpha the
+  // pixels are a copy the caller may change; without, the rows below are decoded from them.
   template <typename RowFn>
   void ForEachRow(RowFn row) {
-    const std::size_t stride = m_rowBytes + 1;
-    for (std::size_t y = 0; y < m_height; ++y) {
-      std::uint8_t* filtered = m_raw.get() + y * stride;
-      std::uint8_t* pixels = filtered + 1;
-      // The row above stays whole, unfiltered in place, for the next row.
-      const std::uint8_t* above = y == 0 ? m_zeros.data() : pixels - stride;
-      if (!m_alpha) {
-        Unfilter<3>(filtered[0], pixels, pixels, above, m_rowBytes);
-        row(y, pixels, static_cast<const std::uint8_t*>(nullptr));
-        continue;
-      }
-      Unfilter<4>(filtered[0], pixels, pixels, above, m_rowBytes);
-      for (std::size_t x = 0; x < m_width; ++x) {
-        m_rgbRow[3 * x] = pixels[4 * x];
-        m_rgbRow[3 * x + 1] = pixels[4 * x + 1];
-        m_rgbRow[3 * x + 2] = pixels[4 * x + 2];
-        m_alphaRow[x] = pixels[4 * x + 3];
-      }
-      row(y, m_rgbRow.data(), static_cast<const std::uint8_t*>(m_alphaRow.data()));
+    if (m_alpha) {
+      ForEachRowOf<4>(row);
+    } else {
+      ForEachRowOf<3>(row);
     }
   }
 
@@ -408,6 +456,40 @@ class OneCallImage {
   std::size_t Height() const { return m_height; }
 
  private:
+  template <std::size_t B, typename RowFn>
+  void ForEachRowOf(RowFn row) {
+    const std::size_t stride = m_rowBytes + 1;
+    const auto filter = [&](std::size_t y) { return m_raw[y * stride]; };
+    const auto pixels = [&](std::size_t y) { return m_raw.get() + y * stride + 1; };
+    // The rows above stay whole, unfiltered in place, for the rows below.
+    const auto above = [&](std::size_t y) -> const std::uint8_t* {
+      return y == 0 ? m_zeros.data() : pixels(y - 1);
+    };
+    for (std::size_t y = 0; y < m_height;) {
+      std::size_t rows = 1;
+      if (filter(y) == 3 && y + 1 < m_height && filter(y + 1) == 3) {
+        UnfilterAveragePair<B>(pixels(y), pixels(y + 1), above(y), m_rowBytes);
+        rows = 2;
+      } else {
+        Unfilter<B>(filter(y), pixels(y), pixels(y), above(y), m_rowBytes);
+      }
+      for (const std::size_t end = y + rows; y < end; ++y) {
+        const std::uint8_t* rgba = pixels(y);
+        if (B == 3) {
+          row(y, pixels(y), static_cast<const std::uint8_t*>(nullptr));
+          continue;
+        }
+        for (std::size_t x = 0; x < m_width; ++x) {
+          m_rgbRow[3 * x] = rgba[4 * x];
+          m_rgbRow[3 * x + 1] = rgba[4 * x + 1];
+          m_rgbRow[3 * x + 2] = rgba[4 * x + 2];
+          m_alphaRow[x] = rgba[4 * x + 3];
+        }
+        row(y, m_rgbRow.data(), static_cast<const std::uint8_t*>(m_alphaRow.data()));
+      }
+    }
+  }
+
   bool m_alpha = false;
   std::size_t m_width = 0;
   std::size_t m_height = 0;

@@ -246,6 +246,8 @@ TEST(PngDecoding, OneCallPathGivesTheRowDecodersPixelsAndErrors) {
         cases.push_back(
             {layout + "filter " + std::to_string(f), png(Deflate(RawRows(kRows, rowBytes, {f}))), true});
       }
+      cases.push_back({layout + "Average rows in runs of three",
+                       png(Deflate(RawRows(kRows, rowBytes, {3, 3, 3, 4}))), true});
       const Bytes raw = RawRows(kRows, rowBytes, allFilters);
       const Bytes stream = Deflate(raw);
       cases.push_back({layout + "every filter", png(stream), true});
