@@ -61,6 +61,7 @@ done
 declare -A times
 for _ in $(seq "$RUNS"); do
   for f in ffmpeg_pictures panelix_pictures libpng_one_core panelix_pictures_one_core ffmpeg_gifs panelix_gifs; do
+    sync  # so that no run pays for the writing back of the one before
     times[$f]+="$(seconds "$f")"$'\n'
   done
 done
