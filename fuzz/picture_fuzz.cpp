@@ -2,6 +2,7 @@
 // it decoded, the way a conversion run would.
 #include <zlib.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -53,6 +54,44 @@ void ComparePngPaths(std::span<const std::uint8_t> file, const DecodeLimits& lim
   }
 }
 
+// The row decoders of JPEG and BMP must give what the whole-picture decoders give: the same pixels,
+// warnings and message, unless they leave the file to them.
+void CompareRowPaths(PictureKind kind, std::span<const std::uint8_t> file, const DecodeLimits& limits) {
+  RgbImage whole;
+  RgbImage rows;
+  std::string wholeError;
+  std::string rowsError;
+  std::vector<std::string> wholeWarnings;
+  std::vector<std::string> rowsWarnings;
+  bool taken = false;
+  try {
+    whole = kind == PictureKind::Jpeg ? DecodeJpeg(file, limits, &wholeWarnings) : DecodeBmp(file, limits);
+  } catch (const panelix::Error& e) {
+    wholeError = e.what();
+  }
+  const detail::RowStartFn start = [&](std::int32_t width, std::int32_t height) {
+    rows = MakeRgbImage(width, height);
+  };
+  const detail::RowFn row = [&](std::int32_t y, std::uint8_t* rgb, const std::uint8_t* alpha) {
+    if (alpha != nullptr || y < 0 || y >= rows.height) {
+      __builtin_trap();
+    }
+    std::copy(rgb, rgb + 3 * static_cast<std::size_t>(rows.width), rows.Pixel(0, y));
+  };
+  try {
+    taken = kind == PictureKind::Jpeg ? detail::DecodeJpegByRow(file, limits, &rowsWarnings, start, row)
+                                      : detail::DecodeBmpByRow(file, limits, start, row);
+  } catch (const panelix::Error& e) {
+    rowsError = e.what();
+    taken = true;
+  }
+  if (taken && (rowsError != wholeError || rowsWarnings != wholeWarnings ||
+                (wholeError.empty() &&
+                 (rows.width != whole.width || rows.height != whole.height || rows.rgb != whole.rgb)))) {
+    __builtin_trap();
+  }
+}
+
 // The file with the CRC of every whole chunk made right, so that changes inside chunks reach the
 // image data instead of stopping at the CRC check.
 std::vector<std::uint8_t> WithCrcsMended(std::span<const std::uint8_t> file) {
@@ -91,6 +130,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (KindOf(file) == PictureKind::Png) {
     ComparePngPaths(file, limits);
     ComparePngPaths(WithCrcsMended(file), limits);
+  } else {
+    CompareRowPaths(KindOf(file), file, limits);
   }
   try {
     const PictureKind kind = KindOf(file);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <condition_variable>
 #include <deque>
+#include <limits>
 #include <mutex>
 #include <optional>
 #include <thread>
@@ -20,40 +21,67 @@ namespace panelix::picture {
 
 namespace {
 
-// The common case without a whole picture in memory: a PNG that the one-call path reads, neither
-// turned nor dithered nor encoded as 4-4-4-4, is alpha-treated and encoded row by row while each row
-// is in cache. The bytes and the errors are those of the usual way; false (nothing done) for any
-// other file, which then goes the usual way.
-bool ConvertPngByRow(std::span<const std::uint8_t> file, const ConvertOptions& options,
-                     ConvertedPicture& result) {
+// A picture the row path hands back to the usual way, which then reports what is wrong in its own
+// order.
+struct Declined {};
+
+// The common case without a whole picture in memory: a picture neither turned nor dithered nor
+// encoded as 4-4-4-4 is encoded row by row while each row is in cache (PNG rows alpha-treated
+// first). PNGs the one-call path reads, JPEGs whose data could fill their declared size and
+// uncompressed BMPs go this way. The bytes, warnings and errors are those of the usual way; false
+// (nothing done) for any other file, which then goes the usual way.
+bool ConvertByRow(PictureKind kind, std::span<const std::uint8_t> file, const ConvertOptions& options,
+                  ConvertedPicture& result) {
   std::int32_t threshold = 0;
-  try {
-    threshold = ReadAlphaThreshold(options.alphaThreshold);
-  } catch (const Error&) {
-    // The usual way reports it in its own order.
-    return false;
+  if (kind == PictureKind::Png) {
+    try {
+      threshold = ReadAlphaThreshold(options.alphaThreshold);
+    } catch (const Error&) {
+      // The usual way reports it in its own order.
+      return false;
+    }
   }
   std::optional<RowEncoder> encoder;
   const PixelFormat format = options.picture.format;
-  const bool decoded = detail::DecodePngByRow(
-      file, options.limits,
-      [&](std::int32_t width, std::int32_t height) {
-        CheckedEncodedSize(width, height, format, options.picture.rowPadding);
-        result.width = width;
-        result.height = height;
-        encoder.emplace(width, height, options.picture);
-      },
-      [&](std::int32_t y, const std::uint8_t* rgb, const std::uint8_t* alpha) {
-        if (alpha != nullptr) {
-          // The row buffer is the decoder's own; treating it in place is what the usual way does to
-          // the whole picture.
-          TreatAlphaPixels(const_cast<std::uint8_t*>(rgb), alpha, static_cast<std::size_t>(result.width),
-                           format, threshold);
-        }
-        encoder->Row(y, rgb);
-      });
+  const detail::RowStartFn start = [&](std::int32_t width, std::int32_t height) {
+    if (EncodedSize(width, height, format, options.picture.rowPadding) >
+        std::numeric_limits<std::int32_t>::max()) {
+      throw Declined{};
+    }
+    result.width = width;
+    result.height = height;
+    encoder.emplace(width, height, options.picture);
+  };
+  const detail::RowFn row = [&](std::int32_t y, std::uint8_t* rgb, const std::uint8_t* alpha) {
+    if (alpha != nullptr) {
+      // A copy of the decoder's row; treating it in place is what the usual way does to the whole
+      // picture.
+      TreatAlphaPixels(rgb, alpha, static_cast<std::size_t>(result.width), format, threshold);
+    }
+    encoder->Row(y, rgb);
+  };
+  std::vector<std::string> warnings;
+  bool decoded = false;
+  try {
+    switch (kind) {
+      case PictureKind::Png:
+        decoded = detail::DecodePngByRow(file, options.limits, start, row);
+        break;
+      case PictureKind::Jpeg:
+        decoded = detail::DecodeJpegByRow(file, options.limits, &warnings, start, row);
+        break;
+      case PictureKind::Bmp:
+        decoded = detail::DecodeBmpByRow(file, options.limits, start, row);
+        break;
+      case PictureKind::None:
+        break;
+    }
+  } catch (const Declined&) {
+    return false;
+  }
   if (decoded) {
     result.bytes = encoder->Take();
+    result.warnings = std::move(warnings);
   }
   return decoded;
 }
@@ -67,10 +95,10 @@ ConvertedPicture ConvertPictureFile(const std::string& path, const ConvertOption
   }
   const auto file = ReadPictureFile(path, options);
   const Rotation rotation = options.picture.rotation;
-  if (kind == PictureKind::Png && rotation == Rotation::None && options.picture.dither == Dither::None &&
+  if (rotation == Rotation::None && options.picture.dither == Dither::None &&
       !EncodesAsArgb4444(kind, options)) {
     ConvertedPicture result;
-    if (ConvertPngByRow(file, options, result)) {
+    if (ConvertByRow(kind, file, options, result)) {
       return result;
     }
   }

@@ -156,17 +156,21 @@ std::vector<Colour> ReadPalette(Span file, const Header& h, std::size_t dataOffs
   return palette;
 }
 
-// Writes palette colours into the picture; indexes outside the palette are black.
-struct Painter {
+// Where file rows go in the picture (file rows count from the bottom unless top-down).
+struct PictureRows {
   RgbImage& image;
-  const std::vector<Colour>& palette;
   bool topDown;
 
-  // Picture row of file row y (file rows count from the bottom unless top-down).
   std::uint8_t* Row(std::int64_t fileRow) const {
     const std::int64_t y = topDown ? fileRow : image.height - 1 - fileRow;
     return image.rgb.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(image.width) * 3;
   }
+};
+
+// Writes palette colours into a row; indexes outside the palette are black.
+struct Painter {
+  const std::vector<Colour>& palette;
+
   void Index(std::uint8_t* row, std::int64_t x, std::uint32_t index) const {
     const Colour c = index < palette.size() ? palette[index] : Colour{};
     std::uint8_t* p = row + 3 * x;
@@ -187,70 +191,97 @@ void CheckUncompressedData(Span file, const Header& h, std::size_t offset) {
   }
 }
 
-void DecodeUncompressed(Span file, const Header& h, std::size_t offset, const std::vector<Colour>& palette,
-                        RgbImage& image) {
-  const std::size_t stride = (static_cast<std::size_t>(h.width) * h.bitCount + 31) / 32 * 4;
-  const std::size_t rowBytes = (static_cast<std::size_t>(h.width) * h.bitCount + 7) / 8;
-  const auto rows = static_cast<std::size_t>(h.height);
-  std::array<std::uint32_t, 3> masks{};
-  if (h.hasMasks) {
-    masks = h.masks;
-  } else if (h.bitCount == 16) {
-    masks = {0x7C00, 0x03E0, 0x001F};
-  } else {
-    masks = {0xFF0000, 0x00FF00, 0x0000FF};
-  }
-  const Channel red(masks[0]);
-  const Channel green(masks[1]);
-  const Channel blue(masks[2]);
-  const Painter painter{image, palette, h.topDown};
-  for (std::size_t fileRow = 0; fileRow < rows; ++fileRow) {
-    const std::uint8_t* in = file.data() + offset + fileRow * stride;
-    std::uint8_t* out = painter.Row(static_cast<std::int64_t>(fileRow));
-    for (std::int64_t x = 0; x < h.width; ++x) {
-      switch (h.bitCount) {
-        case 1:
-        case 2:
-        case 4:
-        case 8: {
-          const std::size_t bit = static_cast<std::size_t>(x) * h.bitCount;
-          const unsigned shift = 8 - h.bitCount - bit % 8;
-          painter.Index(out, x, (in[bit / 8] >> shift) & ((1U << h.bitCount) - 1));
-          break;
+// The pixels of uncompressed files, a file row at a time.
+class UncompressedRows {
+ public:
+  UncompressedRows(const Header& h, const std::vector<Colour>& palette)
+      : m_h(h),
+        m_palette(palette),
+        m_rowBytes((static_cast<std::size_t>(h.width) * h.bitCount + 7) / 8),
+        m_red(Mask(h, 0)),
+        m_green(Mask(h, 1)),
+        m_blue(Mask(h, 2)) {}
+
+  // File row in (its pixel bytes) into out, 3 bytes a pixel.
+  void Decode(const std::uint8_t* in, std::uint8_t* out) const {
+    const Painter painter{m_palette};
+    const std::int64_t width = m_h.width;
+    switch (m_h.bitCount) {
+      case 1:
+      case 2:
+      case 4:
+      case 8:
+        for (std::int64_t x = 0; x < width; ++x) {
+          const std::size_t bit = static_cast<std::size_t>(x) * m_h.bitCount;
+          const unsigned shift = 8 - m_h.bitCount - bit % 8;
+          painter.Index(out, x, (in[bit / 8] >> shift) & ((1U << m_h.bitCount) - 1));
         }
-        case 24: {
+        break;
+      case 24:
+        for (std::int64_t x = 0; x < width; ++x) {
           const std::uint8_t* p = in + 3 * x;
           out[3 * x] = p[2];
           out[3 * x + 1] = p[1];
           out[3 * x + 2] = p[0];
-          break;
         }
-        default: {
-          const std::uint32_t v = h.bitCount == 16
-                                      ? ReadLE16(Span(in, rowBytes), 2 * static_cast<std::size_t>(x))
-                                      : ReadLE32(Span(in, rowBytes), 4 * static_cast<std::size_t>(x));
-          out[3 * x] = red.Value(v);
-          out[3 * x + 1] = green.Value(v);
-          out[3 * x + 2] = blue.Value(v);
-          break;
+        break;
+      default:
+        for (std::int64_t x = 0; x < width; ++x) {
+          const std::uint32_t v = m_h.bitCount == 16
+                                      ? ReadLE16(Span(in, m_rowBytes), 2 * static_cast<std::size_t>(x))
+                                      : ReadLE32(Span(in, m_rowBytes), 4 * static_cast<std::size_t>(x));
+          out[3 * x] = m_red.Value(v);
+          out[3 * x + 1] = m_green.Value(v);
+          out[3 * x + 2] = m_blue.Value(v);
         }
-      }
+        break;
     }
+  }
+
+ private:
+  static std::uint32_t Mask(const Header& h, std::size_t channel) {
+    if (h.hasMasks) {
+      return h.masks[channel];
+    }
+    constexpr std::array<std::uint32_t, 3> k16{0x7C00, 0x03E0, 0x001F};
+    constexpr std::array<std::uint32_t, 3> k32{0xFF0000, 0x00FF00, 0x0000FF};
+    return h.bitCount == 16 ? k16[channel] : k32[channel];
+  }
+
+  const Header& m_h;
+  const std::vector<Colour>& m_palette;
+  std::size_t m_rowBytes;
+  Channel m_red;
+  Channel m_green;
+  Channel m_blue;
+};
+
+std::size_t Stride(const Header& h) {
+  return (static_cast<std::size_t>(h.width) * h.bitCount + 31) / 32 * 4;
+}
+
+void DecodeUncompressed(Span file, const Header& h, std::size_t offset, const std::vector<Colour>& palette,
+                        RgbImage& image) {
+  const UncompressedRows rows(h, palette);
+  const PictureRows picture{image, h.topDown};
+  for (std::size_t fileRow = 0; fileRow < static_cast<std::size_t>(h.height); ++fileRow) {
+    rows.Decode(file.data() + offset + fileRow * Stride(h), picture.Row(static_cast<std::int64_t>(fileRow)));
   }
 }
 
 // RLE8 and RLE4: runs of one index (two alternating indexes for RLE4), absolute runs padded to an
 // even byte count, and the escapes end of line, end of bitmap and delta. Pixels the data skips keep
 // palette colour 0; runs past the row's end are clipped. The data must reach the end of the bitmap
-// (its escape, or the last row). Without a painter the data is only walked and checked, so that a
+// (its escape, or the last row). Without a picture the data is only walked and checked, so that a
 // file whose compressed data is cut short is refused before the picture is allocated.
-void DecodeRle(Span file, const Header& h, std::size_t offset, const Painter* painter) {
+void DecodeRle(Span file, const Header& h, std::size_t offset, const PictureRows* picture,
+               const Painter& painter) {
   const bool four = h.compression == kRle4;
-  if (painter != nullptr) {
+  if (picture != nullptr) {
     for (std::int64_t y = 0; y < h.height; ++y) {
-      std::uint8_t* row = painter->Row(y);
+      std::uint8_t* row = picture->Row(y);
       for (std::int64_t x = 0; x < h.width; ++x) {
-        painter->Index(row, x, 0);
+        painter.Index(row, x, 0);
       }
     }
   }
@@ -258,8 +289,8 @@ void DecodeRle(Span file, const Header& h, std::size_t offset, const Painter* pa
   std::int64_t x = 0;
   std::int64_t y = 0;
   const auto put = [&](std::uint32_t index) {
-    if (painter != nullptr && x < h.width && y < h.height) {
-      painter->Index(painter->Row(y), x, index);
+    if (picture != nullptr && x < h.width && y < h.height) {
+      painter.Index(picture->Row(y), x, index);
     }
     ++x;
   };
@@ -274,7 +305,7 @@ void DecodeRle(Span file, const Header& h, std::size_t offset, const Painter* pa
     const std::uint8_t value = file[at + 1];
     at += 2;
     if (count > 0) {
-      if (painter == nullptr) {
+      if (picture == nullptr) {
         x = std::min<std::int64_t>(x + count, std::max(x, h.width));
         continue;
       }
@@ -296,7 +327,7 @@ void DecodeRle(Span file, const Header& h, std::size_t offset, const Painter* pa
     } else {
       const std::size_t bytes = four ? (value + 1U) / 2 : value;
       need(bytes);
-      for (unsigned i = 0; i < value && painter != nullptr; ++i) {
+      for (unsigned i = 0; i < value && picture != nullptr; ++i) {
         const std::uint8_t b = file[at + (four ? i / 2 : i)];
         put(four ? (i % 2 == 0 ? b >> 4 : b & 0x0F) : b);
       }
@@ -307,8 +338,21 @@ void DecodeRle(Span file, const Header& h, std::size_t offset, const Painter* pa
 
 }  // namespace
 
-RgbImage DecodeBmp(Span file, const DecodeLimits& limits) {
-  const Header h = ReadHeader(file);
+namespace {
+
+// A file read up to its pixels: the header and colour table checked, and the pixel data checked to
+// be all there, before any pixel memory is allocated.
+struct PreparedBmp {
+  Header h;
+  std::vector<Colour> palette;
+  std::size_t offset = 0;
+  bool rle = false;
+};
+
+PreparedBmp Prepare(Span file, const DecodeLimits& limits) {
+  PreparedBmp bmp;
+  Header& h = bmp.h;
+  h = ReadHeader(file);
   detail::CheckDimensions(h.width, h.height, limits, "The BMP file");
   const std::uint32_t offBits = ReadLE32(file, 10);
   if (offBits > file.size()) {
@@ -335,27 +379,56 @@ RgbImage DecodeBmp(Span file, const DecodeLimits& limits) {
     default:
       Damaged("its compression is not supported");
   }
-  const std::vector<Colour> palette = ReadPalette(file, h, offBits);
-  if (h.bitCount <= 8 && palette.empty()) {
+  bmp.palette = ReadPalette(file, h, offBits);
+  if (h.bitCount <= 8 && bmp.palette.empty()) {
     Damaged("the colour table is missing");
   }
   // Files that leave the data offset at 0 keep their pixels right after the colour table.
-  const std::size_t offset = offBits != 0 ? offBits : h.headerEnd + palette.size() * h.paletteEntry;
-  const bool rle = h.compression == kRle8 || h.compression == kRle4;
+  bmp.offset = offBits != 0 ? offBits : h.headerEnd + bmp.palette.size() * h.paletteEntry;
+  bmp.rle = h.compression == kRle8 || h.compression == kRle4;
   // Nothing is allocated for pixels the file does not hold.
-  if (rle) {
-    DecodeRle(file, h, offset, nullptr);
+  if (bmp.rle) {
+    DecodeRle(file, h, bmp.offset, nullptr, Painter{bmp.palette});
   } else {
-    CheckUncompressedData(file, h, offset);
+    CheckUncompressedData(file, h, bmp.offset);
   }
+  return bmp;
+}
+
+}  // namespace
+
+RgbImage DecodeBmp(Span file, const DecodeLimits& limits) {
+  const PreparedBmp bmp = Prepare(file, limits);
+  const Header& h = bmp.h;
   RgbImage image = MakeRgbImage(static_cast<std::int32_t>(h.width), static_cast<std::int32_t>(h.height));
-  const Painter painter{image, palette, h.topDown};
-  if (rle) {
-    DecodeRle(file, h, offset, &painter);
+  if (bmp.rle) {
+    const PictureRows picture{image, h.topDown};
+    DecodeRle(file, h, bmp.offset, &picture, Painter{bmp.palette});
   } else {
-    DecodeUncompressed(file, h, offset, palette, image);
+    DecodeUncompressed(file, h, bmp.offset, bmp.palette, image);
   }
   return image;
 }
+
+namespace detail {
+
+bool DecodeBmpByRow(Span file, const DecodeLimits& limits, const RowStartFn& start, const RowFn& row) {
+  const PreparedBmp bmp = Prepare(file, limits);
+  if (bmp.rle) {
+    return false;
+  }
+  const Header& h = bmp.h;
+  const UncompressedRows rows(h, bmp.palette);
+  std::vector<std::uint8_t> buffer(3 * static_cast<std::size_t>(h.width));
+  start(static_cast<std::int32_t>(h.width), static_cast<std::int32_t>(h.height));
+  for (std::int64_t fileRow = 0; fileRow < h.height; ++fileRow) {
+    rows.Decode(file.data() + bmp.offset + static_cast<std::size_t>(fileRow) * Stride(h), buffer.data());
+    const std::int64_t y = h.topDown ? fileRow : h.height - 1 - fileRow;
+    row(static_cast<std::int32_t>(y), buffer.data(), nullptr);
+  }
+  return true;
+}
+
+}  // namespace detail
 
 }  // namespace panelix::picture

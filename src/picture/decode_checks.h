@@ -4,6 +4,7 @@
 #include <functional>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "picture/decoders.h"
 
@@ -29,9 +30,22 @@ PngPicture DecodePngVia(std::span<const std::uint8_t> file, const DecodeLimits& 
 // change until the next call; without, they are what the rows below are decoded from, and must be
 // left as they are. These are the pixels DecodePng gives. Returns false, having called neither,
 // when the file needs the row decoder: DecodePng is then the way to read it.
-using PngStartFn = std::function<void(std::int32_t width, std::int32_t height)>;
-using PngRowFn = std::function<void(std::int32_t y, std::uint8_t* rgb, const std::uint8_t* alpha)>;
-bool DecodePngByRow(std::span<const std::uint8_t> file, const DecodeLimits& limits, const PngStartFn& start,
-                    const PngRowFn& row);
+using RowStartFn = std::function<void(std::int32_t width, std::int32_t height)>;
+using RowFn = std::function<void(std::int32_t y, std::uint8_t* rgb, const std::uint8_t* alpha)>;
+bool DecodePngByRow(std::span<const std::uint8_t> file, const DecodeLimits& limits, const RowStartFn& start,
+                    const RowFn& row);
+
+// A JPEG handed over the same way, the rows in order without alpha, each a buffer the caller may
+// change; warnings as DecodeJpeg collects them. Returns false, having called neither, for a file
+// whose header declares far more pixels than its data could hold (DecodeJpeg then reads it with
+// memory growing only with the rows that arrive).
+bool DecodeJpegByRow(std::span<const std::uint8_t> file, const DecodeLimits& limits,
+                     std::vector<std::string>* warnings, const RowStartFn& start, const RowFn& row);
+
+// A BMP handed over the same way; rows come in the file's order (bottom-up files from the last
+// row up), y saying where each belongs. Returns false, having called neither, for run-length
+// compressed files, which DecodeBmp reads.
+bool DecodeBmpByRow(std::span<const std::uint8_t> file, const DecodeLimits& limits, const RowStartFn& start,
+                    const RowFn& row);
 
 }  // namespace panelix::picture::detail

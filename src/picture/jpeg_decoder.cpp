@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <csetjmp>
 #include <cstdio>
+#include <exception>
 // jpeglib.h needs size_t and FILE declared first.
 #include <jerror.h>
 #include <jpeglib.h>
@@ -75,10 +76,46 @@ struct Decompressor {
   ~Decompressor() { jpeg_destroy_decompress(&cinfo); }
 };
 
+// Where decoded rows go: a whole picture, or one row at a time to the caller.
+class RowSink {
+ public:
+  virtual ~RowSink() = default;
+  // The output size is known; false leaves the file undecoded.
+  virtual bool Start(JDIMENSION width, JDIMENSION height, std::size_t fileSize) = 0;
+  // The buffer for row y, 3 bytes a pixel.
+  virtual JSAMPROW Row(std::size_t y) = 0;
+  virtual void RowDone(std::size_t y) = 0;
+};
+
+// The whole picture, growing with the rows that arrive; a well-formed file rarely needs more than
+// its reservation.
+class ImageSink final : public RowSink {
+ public:
+  explicit ImageSink(RgbImage& image) : m_image(image) {}
+  bool Start(JDIMENSION width, JDIMENSION height, std::size_t fileSize) override {
+    m_image.width = static_cast<std::int32_t>(width);
+    m_image.height = static_cast<std::int32_t>(height);
+    m_stride = std::size_t{3} * width;
+    m_image.rgb.reserve(std::min(m_stride * height, 64 * fileSize + 65536));
+    return true;
+  }
+  JSAMPROW Row(std::size_t y) override {
+    m_image.rgb.resize(m_stride * (y + 1));
+    return m_image.rgb.data() + m_stride * y;
+  }
+  void RowDone(std::size_t /*y*/) override {}
+
+ private:
+  RgbImage& m_image;
+  std::size_t m_stride = 0;
+};
+
 // The part of decoding that libjpeg may leave by a long jump: its frame holds nothing with a
-// destructor. Returns false with reporter.error set on failure.
+// destructor, and nothing is thrown through it (the sink's exceptions are kept in thrown). Returns
+// false with reporter.error, limitError or thrown set on failure, and false with none of them set
+// when the sink declined the file.
 bool Decode(Decompressor& d, Reporter& reporter, std::span<const std::uint8_t> file,
-            const DecodeLimits& limits, RgbImage& image, std::string& limitError) {
+            const DecodeLimits& limits, RowSink& sink, std::string& limitError, std::exception_ptr& thrown) {
   jpeg_decompress_struct& cinfo = d.cinfo;
   if (setjmp(reporter.jump) != 0) {
     return false;
@@ -95,25 +132,27 @@ bool Decode(Decompressor& d, Reporter& reporter, std::span<const std::uint8_t> f
   // Full scale, accurate integer IDCT and smooth upsampling: the decoder's defaults.
   cinfo.out_color_space = JCS_RGB;
   jpeg_start_decompress(&cinfo);
-  image.width = static_cast<std::int32_t>(cinfo.output_width);
-  image.height = static_cast<std::int32_t>(cinfo.output_height);
-  const std::size_t stride = std::size_t{3} * cinfo.output_width;
-  // Grow with the rows that arrive; a well-formed file rarely needs more than this up front.
-  image.rgb.reserve(std::min(stride * cinfo.output_height, 64 * file.size() + 65536));
-  while (cinfo.output_scanline < cinfo.output_height) {
-    const std::size_t y = cinfo.output_scanline;
-    image.rgb.resize(stride * (y + 1));
-    JSAMPROW row = image.rgb.data() + stride * y;
-    jpeg_read_scanlines(&cinfo, &row, 1);
+  try {
+    if (!sink.Start(cinfo.output_width, cinfo.output_height, file.size())) {
+      return false;
+    }
+    while (cinfo.output_scanline < cinfo.output_height) {
+      const std::size_t y = cinfo.output_scanline;
+      JSAMPROW row = sink.Row(y);
+      jpeg_read_scanlines(&cinfo, &row, 1);
+      sink.RowDone(y);
+    }
+  } catch (...) {
+    thrown = std::current_exception();
+    return false;
   }
   jpeg_finish_decompress(&cinfo);
   return true;
 }
 
-}  // namespace
-
-RgbImage DecodeJpeg(std::span<const std::uint8_t> file, const DecodeLimits& limits,
-                    std::vector<std::string>* warnings) {
+// Decodes into the sink; false when the sink declined the file.
+bool DecodeInto(std::span<const std::uint8_t> file, const DecodeLimits& limits,
+                std::vector<std::string>* warnings, RowSink& sink) {
   if (file.size() > 0xFFFFFFFFUL) {
     throw Error(std::string(kJpegDamaged) + ": the file is too large.");
   }
@@ -124,15 +163,61 @@ RgbImage DecodeJpeg(std::span<const std::uint8_t> file, const DecodeLimits& limi
   d.cinfo.err = jpeg_std_error(&reporter.manager);
   reporter.manager.error_exit = OnError;
   reporter.manager.emit_message = OnMessage;
-  RgbImage image;
   std::string limitError;
-  if (!Decode(d, reporter, file, limits, image, limitError)) {
-    if (!limitError.empty()) {
-      throw Error(limitError);
-    }
+  std::exception_ptr thrown;
+  if (Decode(d, reporter, file, limits, sink, limitError, thrown)) {
+    return true;
+  }
+  if (thrown) {
+    std::rethrow_exception(thrown);
+  }
+  if (!limitError.empty()) {
+    throw Error(limitError);
+  }
+  if (reporter.error[0] != '\0') {
     throw Error(std::string(kJpegDamaged) + ": " + reporter.error + ".");
   }
+  return false;
+}
+
+}  // namespace
+
+RgbImage DecodeJpeg(std::span<const std::uint8_t> file, const DecodeLimits& limits,
+                    std::vector<std::string>* warnings) {
+  RgbImage image;
+  ImageSink sink(image);
+  DecodeInto(file, limits, warnings, sink);
   return image;
 }
+
+namespace detail {
+
+bool DecodeJpegByRow(std::span<const std::uint8_t> file, const DecodeLimits& limits,
+                     std::vector<std::string>* warnings, const RowStartFn& start, const RowFn& row) {
+  // One row at a time to the caller, which holds the whole picture in its own form from the start:
+  // so only for files whose data could fill it, by the same measure as DecodeJpeg's reservation.
+  class CallerSink final : public RowSink {
+   public:
+    CallerSink(const RowStartFn& start, const RowFn& row) : m_start(start), m_row(row) {}
+    bool Start(JDIMENSION width, JDIMENSION height, std::size_t fileSize) override {
+      if (std::size_t{3} * width * height > 64 * fileSize + 65536) {
+        return false;
+      }
+      m_buffer.resize(std::size_t{3} * width);
+      m_start(static_cast<std::int32_t>(width), static_cast<std::int32_t>(height));
+      return true;
+    }
+    JSAMPROW Row(std::size_t /*y*/) override { return m_buffer.data(); }
+    void RowDone(std::size_t y) override { m_row(static_cast<std::int32_t>(y), m_buffer.data(), nullptr); }
+
+   private:
+    const RowStartFn& m_start;
+    const RowFn& m_row;
+    std::vector<std::uint8_t> m_buffer;
+  } sink(start, row);
+  return DecodeInto(file, limits, warnings, sink);
+}
+
+}  // namespace detail
 
 }  // namespace panelix::picture

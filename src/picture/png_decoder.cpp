@@ -619,8 +619,8 @@ PngPicture DecodePngVia(std::span<const std::uint8_t> file, const DecodeLimits& 
   return png;
 }
 
-bool DecodePngByRow(std::span<const std::uint8_t> file, const DecodeLimits& limits, const PngStartFn& start,
-                    const PngRowFn& row) {
+bool DecodePngByRow(std::span<const std::uint8_t> file, const DecodeLimits& limits, const RowStartFn& start,
+                    const RowFn& row) {
   OpenedPng opened = Open(file, limits);
   OneCallImage image;
   if (!image.Inflate(opened.ihdr, opened.walk)) {

@@ -304,11 +304,42 @@ TEST(FolderScan, PicturesOfTheFolderAndItsDirectSubfolders) {
   EXPECT_TRUE(ScanPictureFolder(folder + "missing/x.png").empty());
 }
 
-TEST(Batch, PngsEncodedRowByRowMatchTheWindowsRun) {
+TEST(Batch, PicturesEncodedRowByRowMatchTheWindowsRun) {
   // Pictures the batch encodes row by row as they are decoded, in every plain option set: the bytes
   // of the window's run, which decodes each picture whole first.
   panelix::test::TempDir dir;
   std::vector<std::string> paths;
+  const auto add = [&](const std::string& name, const Bytes& bytes) {
+    paths.push_back((dir / name).string());
+    panelix::test::WriteBytes(paths.back(), bytes);
+  };
+  RgbImage photo = MakeRgbImage(37, 21);
+  for (std::size_t k = 0; k < photo.rgb.size(); ++k) {
+    photo.rgb[k] = static_cast<std::uint8_t>(k * 13 % 251);
+  }
+  add("photo.jpg", fx::EncodeJpeg(photo, 80, TJSAMP_420));
+  // Uncompressed BMPs: bottom-up and top-down rows of 24 bits (rows padded to 4 bytes), 16-bit
+  // masks, an 8-bit palette.
+  Bytes rows24;
+  for (int y = 0; y < 3; ++y) {
+    for (int x = 0; x < 5 * 3; ++x) {
+      rows24.push_back(static_cast<std::uint8_t>(y * 50 + x * 9));
+    }
+    rows24.insert(rows24.end(), {0});
+  }
+  add("up.bmp", fx::MakeBmp({.width = 5, .height = 3, .data = rows24}));
+  add("down.bmp", fx::MakeBmp({.width = 5, .height = -3, .data = rows24}));
+  add("565.bmp", fx::MakeBmp({.width = 2,
+                              .height = 2,
+                              .bitCount = 16,
+                              .compression = 3,
+                              .masks = {0xF800, 0x07E0, 0x001F},
+                              .data = {0x1F, 0xF8, 0xE0, 0x07, 0x00, 0x00, 0xFF, 0xFF}}));
+  add("palette.bmp", fx::MakeBmp({.width = 3,
+                                  .height = 2,
+                                  .bitCount = 8,
+                                  .palette = {0xFF0000, 0x00FF00},
+                                  .data = {0, 1, 7, 0, 1, 0, 1, 0}}));
   for (const std::uint8_t colorType : {2, 6}) {
     const std::size_t channels = colorType == 6 ? 4 : 3;
     Bytes samples(37 * 21 * channels);
@@ -321,8 +352,7 @@ TEST(Batch, PngsEncodedRowByRowMatchTheWindowsRun) {
     bool inOneCall = false;
     detail::DecodePngVia(png, {}, detail::PngPath::Any, &inOneCall);
     ASSERT_TRUE(inOneCall);
-    paths.push_back((dir / ("p" + std::to_string(colorType) + ".png")).string());
-    panelix::test::WriteBytes(paths.back(), png);
+    add("p" + std::to_string(colorType) + ".png", png);
   }
   struct Case {
     PixelFormat format;
