@@ -171,16 +171,37 @@ constexpr std::size_t VectorSteps(std::size_t n) {
   return B == 4 ? n / 4 : (n >= 3 ? n / 3 - 1 : 0);
 }
 
+// A row's filtered pixels in step order, each read one step ahead, before the step before it
+// writes over its first byte.
+template <std::size_t B>
+class FilteredPixels {
+ public:
+  FilteredPixels(const std::uint8_t* in, std::size_t steps)
+      : m_in(in), m_steps(steps), m_next(steps > 0 ? LoadPixel(in) : _mm_setzero_si128()) {}
+
+  // The filtered pixel of step p, p counting up from 0.
+  __m128i Take(std::size_t p) {
+    const __m128i pixel = m_next;
+    if (p + 1 < m_steps || B == 3) {
+      m_next = LoadPixel(m_in + (p + 1) * B);
+    }
+    return pixel;
+  }
+
+ private:
+  const std::uint8_t* m_in;
+  std::size_t m_steps;
+  __m128i m_next;
+};
+
 template <std::size_t B>
 std::size_t SubRow(std::uint8_t* out, const std::uint8_t* in, std::size_t n) {
   const std::size_t steps = VectorSteps<B>(n);
+  FilteredPixels<B> filtered(in, steps);
   __m128i left = _mm_setzero_si128();
-  __m128i next = steps > 0 ? LoadPixel(in) : left;
   for (std::size_t p = 0; p < steps; ++p) {
     const std::size_t i = p * B;
-    const __m128i filtered = next;
-    next = p + 1 < steps || B == 3 ? LoadPixel(in + i + B) : next;
-    left = _mm_add_epi8(filtered, left);
+    left = _mm_add_epi8(filtered.Take(p), left);
     StorePixel(out + i, left);
   }
   return steps;
@@ -193,14 +214,12 @@ template <std::size_t B>
 std::size_t AverageRow(std::uint8_t* out, const std::uint8_t* in, const std::uint8_t* above, std::size_t n) {
   const std::size_t steps = VectorSteps<B>(n);
   const __m128i ones = _mm_set1_epi8(-1);
+  FilteredPixels<B> filtered(in, steps);
   __m128i notLeft = ones;
-  __m128i next = steps > 0 ? LoadPixel(in) : notLeft;
   for (std::size_t p = 0; p < steps; ++p) {
     const std::size_t i = p * B;
-    const __m128i filtered = next;
-    next = p + 1 < steps || B == 3 ? LoadPixel(in + i + B) : next;
     const __m128i notUp = _mm_xor_si128(LoadPixel(above + i), ones);
-    notLeft = _mm_sub_epi8(_mm_avg_epu8(notLeft, notUp), filtered);
+    notLeft = _mm_sub_epi8(_mm_avg_epu8(notLeft, notUp), filtered.Take(p));
     StorePixel(out + i, _mm_xor_si128(notLeft, ones));
   }
   return steps;
@@ -220,25 +239,21 @@ std::size_t AverageRowPair(std::uint8_t* first, std::uint8_t* second, const std:
   const __m128i ones = _mm_set1_epi8(-1);
   __m128i notLeft = ones;   // complemented, as in AverageRow: the first row's last pixel
   __m128i notLeft2 = ones;  // and the second's
-  __m128i next = LoadPixel(first);
-  __m128i next2 = LoadPixel(second);
+  FilteredPixels<B> filtered(first, steps);
+  FilteredPixels<B> filtered2(second, steps);
   for (std::size_t p = 0; p < steps; ++p) {
     const std::size_t i = p * B;
-    const __m128i filtered = next;
-    next = p + 1 < steps || B == 3 ? LoadPixel(first + i + B) : next;
     const __m128i notUp = _mm_xor_si128(LoadPixel(above + i), ones);
     const __m128i notLeftBefore = notLeft;
-    notLeft = _mm_sub_epi8(_mm_avg_epu8(notLeft, notUp), filtered);
+    notLeft = _mm_sub_epi8(_mm_avg_epu8(notLeft, notUp), filtered.Take(p));
     StorePixel(first + i, _mm_xor_si128(notLeft, ones));
     if (p > 0) {
-      const __m128i filtered2 = next2;
-      next2 = LoadPixel(second + i);
-      notLeft2 = _mm_sub_epi8(_mm_avg_epu8(notLeft2, notLeftBefore), filtered2);
+      notLeft2 = _mm_sub_epi8(_mm_avg_epu8(notLeft2, notLeftBefore), filtered2.Take(p - 1));
       StorePixel(second + i - B, _mm_xor_si128(notLeft2, ones));
     }
   }
   // The second row's last pixel of the steps, below the first row's.
-  notLeft2 = _mm_sub_epi8(_mm_avg_epu8(notLeft2, notLeft), next2);
+  notLeft2 = _mm_sub_epi8(_mm_avg_epu8(notLeft2, notLeft), filtered2.Take(steps - 1));
   StorePixel(second + (steps - 1) * B, _mm_xor_si128(notLeft2, ones));
   return steps;
 }
@@ -251,11 +266,9 @@ std::size_t PaethRow(std::uint8_t* out, const std::uint8_t* in, const std::uint8
   const __m128i zero = _mm_setzero_si128();
   __m128i left = zero;
   __m128i upLeft = zero;
-  __m128i next = steps > 0 ? LoadPixel(in) : left;
+  FilteredPixels<B> filtered(in, steps);
   for (std::size_t p = 0; p < steps; ++p) {
     const std::size_t i = p * B;
-    const __m128i filtered = next;
-    next = p + 1 < steps || B == 3 ? LoadPixel(in + i + B) : next;
     const __m128i up = _mm_unpacklo_epi8(LoadPixel(above + i), zero);
     const __m128i a = _mm_unpacklo_epi8(left, zero);
     const __m128i pa = _mm_sub_epi16(up, upLeft);  // the distance from left: |above - upper left|
@@ -269,7 +282,7 @@ std::size_t PaethRow(std::uint8_t* out, const std::uint8_t* in, const std::uint8
     const __m128i upOrUpLeft = _mm_or_si128(_mm_andnot_si128(_mm_cmpgt_epi16(absB, absC), up),
                                             _mm_and_si128(_mm_cmpgt_epi16(absB, absC), upLeft));
     const __m128i predictor = _mm_or_si128(_mm_andnot_si128(notLeft, a), _mm_and_si128(notLeft, upOrUpLeft));
-    left = _mm_add_epi8(filtered, _mm_packus_epi16(predictor, zero));
+    left = _mm_add_epi8(filtered.Take(p), _mm_packus_epi16(predictor, zero));
     upLeft = up;
     StorePixel(out + i, left);
   }
