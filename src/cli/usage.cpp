@@ -4,6 +4,7 @@
 #include <ft2build.h>
 #include FT_FREETYPE_H
 #include <gif_lib.h>
+#include <isa-l.h>
 #include <jconfig.h>
 #include <spng.h>
 #include <unicode/uvernum.h>
@@ -128,6 +129,7 @@ std::string VersionText() {
   std::string text = "panelix " PANELIX_VERSION "\n";
   text += "built with: zlib " ZLIB_VERSION;
   text += ", libspng " + Dotted(SPNG_VERSION_MAJOR, SPNG_VERSION_MINOR, SPNG_VERSION_PATCH);
+  text += ", ISA-L " + Dotted(ISAL_MAJOR_VERSION, ISAL_MINOR_VERSION, ISAL_PATCH_VERSION);
   text += ", libjpeg-turbo " PANELIX_MACRO_TEXT(LIBJPEG_TURBO_VERSION);
   text += ", giflib " + Dotted(GIFLIB_MAJOR, GIFLIB_MINOR, GIFLIB_RELEASE);
   text += ", FreeType " + Dotted(FREETYPE_MAJOR, FREETYPE_MINOR, FREETYPE_PATCH);
