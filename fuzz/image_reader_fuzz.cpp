@@ -11,8 +11,8 @@
 
 #include "base/error.h"
 #include "commands/compiler.h"
-#include "inspect/inspection.h"
-#include "inspect/report.h"
+#include "readback/inspection.h"
+#include "readback/report.h"
 
 namespace {
 

@@ -16,8 +16,8 @@
 
 #include "base/error.h"
 #include "bootloader/command_flags.h"
-#include "inspect/extract.h"
 #include "output/output_names.h"
+#include "readback/extract.h"
 
 namespace panelix::ui {
 

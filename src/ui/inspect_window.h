@@ -4,8 +4,8 @@
 #include <memory>
 #include <optional>
 
-#include "inspect/image_file.h"
-#include "inspect/inspection.h"
+#include "readback/image_file.h"
+#include "readback/inspection.h"
 #include "ui/dialogs.h"
 
 class QLabel;

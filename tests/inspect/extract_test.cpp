@@ -1,4 +1,4 @@
-#include "inspect/extract.h"
+#include "readback/extract.h"
 
 #include <gtest/gtest.h>
 

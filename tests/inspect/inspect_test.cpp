@@ -1,4 +1,4 @@
-#include "inspect/inspection.h"
+#include "readback/inspection.h"
 
 #include <gtest/gtest.h>
 
@@ -7,10 +7,10 @@
 #include "base/bytes.h"
 #include "bootloader/command_flags.h"
 #include "commands/compiler.h"
-#include "inspect/decompile.h"
-#include "inspect/image_file.h"
 #include "inspect/inspect_fixture.h"
-#include "inspect/report.h"
+#include "readback/command_list_reader.h"
+#include "readback/image_file.h"
+#include "readback/report.h"
 
 namespace panelix::inspect {
 namespace {
@@ -109,7 +109,7 @@ TEST(InspectTest, DecompiledCommandsCompileBackToTheSameRegion) {
     infoblock::InfoBlock block;
     commands::CompileCommands(ProjectLines(lines), block, sets);
     infoblock::SetTables found;
-    const Decompiled decompiled = DecompileCommands(block.Written(), found, false);
+    const CommandListRead decompiled = ReadCommandList(block.Written(), found, false);
     EXPECT_EQ(Joined(decompiled.problems), "");
     EXPECT_EQ(CompareRecompiled(block.Written(), decompiled.lines, found), "");
   }

@@ -5,7 +5,7 @@
 #include <optional>
 #include <vector>
 
-#include "inspect/inspection.h"
+#include "readback/inspection.h"
 
 namespace panelix::inspect {
 

@@ -5,9 +5,9 @@
 #include "base/error.h"
 #include "base/numbers.h"
 #include "bootloader/block_decode.h"
-#include "inspect/decompile.h"
-#include "inspect/inspection.h"
 #include "project/info_section.h"
+#include "readback/command_list_reader.h"
+#include "readback/inspection.h"
 
 namespace panelix::inspect {
 
@@ -244,7 +244,7 @@ void ReadCommands(Bytes block, const InspectOptions& options, Inspection& out, P
     out.sets = *options.sets;
     out.setsFromBins = true;
   }
-  Decompiled decompiled = DecompileCommands(block, out.sets, out.setsFromBins);
+  CommandListRead decompiled = ReadCommandList(block, out.sets, out.setsFromBins);
   for (std::string& problem : decompiled.problems) {
     problems.Add("command", std::move(problem));
   }

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "inspect/inspection.h"
+#include "readback/inspection.h"
 
 namespace panelix::inspect {
 

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "base/progress.h"
-#include "inspect/image_file.h"
-#include "inspect/inspection.h"
+#include "readback/image_file.h"
+#include "readback/inspection.h"
 
 namespace panelix::inspect {
 

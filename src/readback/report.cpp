@@ -1,4 +1,4 @@
-#include "inspect/report.h"
+#include "readback/report.h"
 
 #include <nlohmann/json.hpp>
 

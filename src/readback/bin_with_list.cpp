@@ -1,9 +1,9 @@
-// A converter bin (picture or GIF bin) read through the address list beside it.
+// A picture or GIF bin read through the address list beside it.
 #include "base/bounded_read.h"
 #include "base/error.h"
 #include "base/files.h"
-#include "inspect/extract.h"
 #include "project/address_list_reader.h"
+#include "readback/extract.h"
 
 namespace panelix::inspect {
 

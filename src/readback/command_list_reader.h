@@ -5,11 +5,11 @@
 #include <vector>
 
 #include "infoblock/set_tables.h"
-#include "inspect/inspection.h"
+#include "readback/inspection.h"
 
 namespace panelix::inspect {
 
-struct Decompiled {
+struct CommandListRead {
   std::vector<CommandLine> lines;  // in code order, each code's records in region order
   std::vector<std::string> problems;
 };
@@ -19,7 +19,8 @@ struct Decompiled {
 // with the layouts of the encoder table. A record that names a picture set is written with the
 // number of the set in sets that holds its picture range; when no set holds it and
 // fixedSets is false, the set is added to sets.
-Decompiled DecompileCommands(std::span<const std::uint8_t> block, infoblock::SetTables& sets, bool fixedSets);
+CommandListRead ReadCommandList(std::span<const std::uint8_t> block, infoblock::SetTables& sets,
+                                bool fixedSets);
 
 // Compiles lines with sets into a fresh block of the same size and names the first byte of the
 // command index or the command region that differs from block; empty when they are the same.

@@ -14,10 +14,10 @@
 #include "cli/subcommand.h"
 #include "cli/terminal.h"
 #include "infoblock/info_block.h"
-#include "inspect/extract.h"
-#include "inspect/image_file.h"
-#include "inspect/report.h"
 #include "output/output_names.h"
+#include "readback/extract.h"
+#include "readback/image_file.h"
+#include "readback/report.h"
 
 namespace panelix::cli {
 

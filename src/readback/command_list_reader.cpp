@@ -2,7 +2,7 @@
 // they are; plain records do not, so a group of plain records is split into as many records as
 // the index counts, each of a length its code's layout can have. Whatever split is chosen, the
 // lines compile back to the same bytes, because a group is only its records one after another.
-#include "inspect/decompile.h"
+#include "readback/command_list_reader.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -191,7 +191,7 @@ class Decompiler {
         m_fixed(fixedSets),
         m_regionEnd(std::min(block.size(), infoblock::kCommandRegionEnd)) {}
 
-  Decompiled Run() {
+  CommandListRead Run() {
     std::vector<Group> groups = ReadIndex();
     std::size_t expected = infoblock::kCommandRegion.offset;
     for (std::size_t i = 0; i < groups.size(); ++i) {
@@ -501,13 +501,13 @@ class Decompiler {
   infoblock::SetTables& m_sets;
   bool m_fixed;
   std::size_t m_regionEnd;
-  Decompiled m_result;
+  CommandListRead m_result;
 };
 
 }  // namespace
 
-Decompiled DecompileCommands(std::span<const std::uint8_t> block, infoblock::SetTables& sets,
-                             bool fixedSets) {
+CommandListRead ReadCommandList(std::span<const std::uint8_t> block, infoblock::SetTables& sets,
+                                bool fixedSets) {
   return Decompiler(block, sets, fixedSets).Run();
 }
 
